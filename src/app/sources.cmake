@@ -1,0 +1,3 @@
+list(APPEND UI_SOURCES
+    app/Application.h app/Application.cpp
+)

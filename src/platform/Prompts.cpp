@@ -1,0 +1,47 @@
+#include "Prompts.h"
+
+#include "Errors.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcPrompts, "taloma.prompts")
+
+namespace {
+
+// Until the program installs its prompts nothing is shown; questions are answered with Cancel.
+class SilentPrompts final : public Prompts {
+public:
+    void message(const QString& text) override { qCWarning(lcPrompts) << "message:" << text; }
+    void warning(const QString& caption, const QString& text) override
+    {
+        qCWarning(lcPrompts) << "warning:" << caption << text;
+    }
+    Answer confirm(const QString& text) override
+    {
+        qCWarning(lcPrompts) << "question:" << text;
+        return Answer::Cancel;
+    }
+    QString openFile(const FileRequest&) override { return {}; }
+    QString saveFile(const FileRequest&) override { return {}; }
+    bool chooseFont(QFont&, QColor&) override { return false; }
+    QColor chooseColor(const QColor&) override { return {}; }
+    QString chooseFolder(const QString&, const QString&) override { return {}; }
+};
+
+SilentPrompts silentPrompts;
+Prompts* installed = &silentPrompts;
+
+} // namespace
+
+Prompts& Prompts::instance() { return *installed; }
+
+void Prompts::install(Prompts* prompts) { installed = prompts ? prompts : &silentPrompts; }
+
+QString errorText(const std::exception& e)
+{
+    if (auto* own = dynamic_cast<const TalomaError*>(&e))
+        return own->message();
+    return QString::fromLocal8Bit(e.what());
+}
+
+void showError(const std::exception& e) { Prompts::instance().message(errorText(e)); }
