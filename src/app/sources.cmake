@@ -1,5 +1,13 @@
+list(APPEND CORE_SOURCES
+    app/GlobVar_Unit.h app/GlobVar_Unit.cpp
+    app/StringTable.h app/StringTable.cpp
+    ../resources/strings.qrc
+)
 list(APPEND UI_SOURCES
     app/Application.h app/Application.cpp
+    app/QtPrompts.h app/QtPrompts.cpp
+    app/sprache.h app/sprache.cpp
+    app/StatusBar.h app/StatusBar.cpp
 )
 # The settings store has a list of its own.
 include(${CMAKE_CURRENT_LIST_DIR}/settings_sources.cmake OPTIONAL)

@@ -1,0 +1,10 @@
+#include "TfrmEnvironment.h"
+
+#include "app/sprache.h"
+
+TfrmEnvironment::TfrmEnvironment(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmEnvironment"));
+    setWindowTitle(QStringLiteral("Umgebungsoptionen"));
+    sprache::RegisterWindow(this);
+}
