@@ -43,6 +43,7 @@ int TabStep;
 bool PortSettingsChanged;
 bool SortCleanupPending;
 QString HelpFile;
+QString BaudText, DataBitsChar, ParityChar, StopBitsText, HandshakeText;
 
 QString UnnamedText(int language)
 {
@@ -102,6 +103,11 @@ void ResetGlobals()
     PortSettingsChanged = false;
     SortCleanupPending = false;
     HelpFile.clear();
+    BaudText.clear();
+    DataBitsChar.clear();
+    ParityChar.clear();
+    StopBitsText.clear();
+    HandshakeText.clear();
 }
 
 namespace {

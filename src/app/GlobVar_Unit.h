@@ -52,6 +52,9 @@ extern bool PortSettingsChanged;
 extern bool SortCleanupPending;
 extern QString HelpFile;
 
+// Display texts of the line parameters ("9600", "8", "N", "1") and of the handshake.
+extern QString BaudText, DataBitsChar, ParityChar, StopBitsText, HandshakeText;
+
 constexpr int RecentMax = 4;
 constexpr int RecentNameMax = 150;
 

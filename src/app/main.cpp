@@ -1,7 +1,3 @@
-#include "app/Application.h"
+#include "app/Startup.h"
 
-int main(int argc, char** argv)
-{
-    Application app(argc, argv);
-    return 0;
-}
+int main(int argc, char** argv) { return RunProgram(argc, argv); }

@@ -1,6 +1,7 @@
 list(APPEND CORE_SOURCES
     app/GlobVar_Unit.h app/GlobVar_Unit.cpp
     app/StringTable.h app/StringTable.cpp
+    app/WinColor.h app/WinColor.cpp
     ../resources/strings.qrc
 )
 list(APPEND UI_SOURCES
@@ -8,6 +9,13 @@ list(APPEND UI_SOURCES
     app/QtPrompts.h app/QtPrompts.cpp
     app/sprache.h app/sprache.cpp
     app/StatusBar.h app/StatusBar.cpp
+    app/HelpWindow.h app/HelpWindow.cpp
+    ../resources/help.qrc
+    app/TfrmHallo.h app/TfrmHallo.cpp
+    app/TfrmTerminal.h app/TfrmTerminal.cpp
+    app/TfrmTerminal_Settings.cpp
+    app/TfrmTerminal_Files.cpp
+    app/Startup.h app/Startup.cpp
 )
 # The settings store has a list of its own.
 include(${CMAKE_CURRENT_LIST_DIR}/settings_sources.cmake OPTIONAL)

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The two hives the program uses.
+enum class Hive { CurrentUser, LocalMachine };
+
+// A tree of keys holding DWORD and string values, with the registry's rules: key and value names
+// compare without regard to case and keep the case they were created with; key paths are given as
+// lists of names. The current user's hive lives in a text file in the .reg export format and every
+// change is written through at once, atomically; the local machine's hive lives in memory only (the
+// port list is put there at start).
+//
+// The file is read on first use. A file that cannot be understood is never overwritten: it is moved
+// aside under a dated name, the user is told once, and the hive starts empty so that the program's
+// built-in defaults apply. Values of types this store does not know (binary, multi-string ...) are
+// kept as they were read and written back unchanged.
+//
+// Failed changes return false and leave the tree as it was; the accessor turns that into the
+// program's message naming the key or value.
+class SettingsStore final {
+public:
+    enum class ValueType { Dword, String, Other };
+
+    struct Value {
+        QString name;
+        ValueType type = ValueType::String;
+        quint32 dword = 0;
+        QString text; // the string, or for Other the data as it stands after "=" in the file
+    };
+
+    static SettingsStore& currentUser();
+    static SettingsStore& localMachine();
+    static SettingsStore& of(Hive hive);
+
+    // Drops both hives; the next use starts afresh, the current user's hive from `currentUserFile`
+    // or, when that is empty, from defaultFilePath() as the environment says now.
+    static void resetForTests(const QString& currentUserFile = QString());
+
+    // $XDG_CONFIG_HOME (or ~/.config)/Taloma-Terminal/HKEY_CURRENT_USER.reg
+    static QString defaultFilePath();
+
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    // The backing file; empty for a hive kept in memory only.
+    QString filePath() const { return m_filePath; }
+    // Why the last change failed, for diagnostics.
+    QString lastError() const;
+
+    bool keyExists(const QStringList& key);
+    // Creates the key and any missing parents. Fails for an unusable name (empty, longer than 255
+    // characters, control characters) and when the change cannot be written.
+    bool createKey(const QStringList& key);
+
+    std::optional<Value> value(const QStringList& key, const QString& name);
+    QStringList valueNames(const QStringList& key);
+
+    // Fail when the key does not exist, the name cannot be stored, or the file cannot be written.
+    bool setDword(const QStringList& key, const QString& name, quint32 data);
+    bool setString(const QStringList& key, const QString& name, const QString& data);
+
+    struct Key; // the tree node, defined with the implementation
+
+private:
+    explicit SettingsStore(const QString& filePath);
+
+    void ensureLoaded();
+    QString load(); // returns the text to show the user, if any
+    bool setValue(const QStringList& key, Value value);
+    bool persist();
+    Key* find(const QStringList& key) const;
+
+    const QString m_filePath;
+    std::unique_ptr<Key> m_root;
+    // Sections of other hives found in the file, kept verbatim so that a rewrite does not lose them.
+    std::vector<QStringList> m_foreignSections;
+    bool m_loaded = false;
+    bool m_writeBlocked = false; // the file could not be read nor moved aside: never replace it
+    QString m_lastError;
+    mutable QMutex m_mutex;
+};

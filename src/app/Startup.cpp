@@ -1,0 +1,141 @@
+#include "Startup.h"
+
+#include "Application.h"
+#include "GlobVar_Unit.h"
+#include "QtPrompts.h"
+#include "TfrmHallo.h"
+#include "TfrmTerminal.h"
+
+#include "dialogs/Info_Unit.h"
+#include "dialogs/TfrmComPort.h"
+#include "dialogs/TfrmEinstFarben.h"
+#include "dialogs/TfrmEinstellungen.h"
+#include "dialogs/TfrmEnvironment.h"
+#include "dialogs/TfrmTab.h"
+#include "dialogs/Update_Unit.h"
+#include "platform/HandOver.h"
+#include "platform/SingleInstance.h"
+#include "terminal/TfrmFTaste.h"
+
+#include <QFile>
+#include <QTextStream>
+
+#include <cstdio>
+#include <memory>
+
+Forms& forms()
+{
+    static Forms f;
+    return f;
+}
+
+void CreateForms(const QStringList& arguments)
+{
+    Forms& f = forms();
+    f.frmTerminal = new TfrmTerminal(arguments);
+    f.frmUpdate = new TfrmUpdate(f.frmTerminal);
+    f.frmTerminal->setUpdateDialog(f.frmUpdate);
+
+    switch (GlobVar::StartWindowState) {
+    case GlobVar::WindowState::Maximized:
+        f.frmTerminal->setWindowState(Qt::WindowMaximized);
+        break;
+    case GlobVar::WindowState::Minimized:
+        f.frmTerminal->setWindowState(Qt::WindowMinimized);
+        break;
+    case GlobVar::WindowState::Normal:
+        break;
+    }
+
+    f.frmEnvironment = new TfrmEnvironment(f.frmTerminal);
+    f.frmEinstellungen = new TfrmEinstellungen(f.frmTerminal);
+    f.frmEinstFarben = new TfrmEinstFarben(f.frmTerminal);
+    f.frmComPort = new TfrmComPort(f.frmTerminal);
+    f.frmInfo = new TfrmInfo(f.frmTerminal);
+    f.frmTab = new TfrmTab(f.frmTerminal);
+    f.frmFTaste = new TfrmFTaste(f.frmTerminal);
+    f.frmTerminal->setInfoDialog(f.frmInfo);
+    f.frmTerminal->setFunctionKeyWindow(f.frmFTaste);
+}
+
+void DestroyForms()
+{
+    Forms& f = forms();
+    // The dialogs are children of the main window and go with it.
+    delete f.frmTerminal;
+    f = Forms{};
+}
+
+namespace {
+
+// For the start-up benchmark: reports the resident memory at the first activation and ends.
+void reportStartupAndQuit()
+{
+    long rssKb = -1;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                rssKb = line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    std::printf("first-activation rss_kb=%ld\n", rssKb);
+    std::fflush(stdout);
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+} // namespace
+
+int RunProgram(int argc, char** argv)
+{
+    Application app(argc, argv);
+    Application::setApplicationName(QStringLiteral("Taloma-Terminal"));
+    Application::setQuitOnLastWindowClosed(false);
+
+    SingleInstance guard;
+    if (!guard.acquire())
+        return 0; // the first instance has been asked to come to the front
+
+    QtPrompts prompts;
+    Prompts::install(&prompts);
+
+    const bool splashWanted = !qEnvironmentVariableIsSet("TALOMA_NO_SPLASH");
+    std::unique_ptr<TfrmHallo> splash;
+    if (splashWanted) {
+        splash = std::make_unique<TfrmHallo>();
+        splash->show();
+        splash->repaint();
+        QCoreApplication::processEvents();
+    }
+
+    QStringList arguments = Application::arguments();
+    arguments.removeFirst();
+    try {
+        CreateForms(arguments.mid(0, 1));
+    } catch (const std::exception& e) {
+        splash.reset();
+        showError(e);
+        Prompts::install(nullptr);
+        return 1;
+    }
+    TfrmTerminal* main = forms().frmTerminal;
+    QObject::connect(&guard, &SingleInstance::activationRequested, main, [main] {
+        main->showNormal();
+        main->raise();
+        main->activateWindow();
+    });
+    QObject::connect(main, &TfrmTerminal::closed, &app, &QCoreApplication::quit);
+    if (qEnvironmentVariableIsSet("TALOMA_STARTUP_PROBE"))
+        QObject::connect(main, &TfrmTerminal::firstActivation, &app, reportStartupAndQuit);
+
+    main->show();
+    if (splash) {
+        splash->raise();
+        Delay(3000);
+        splash.reset();
+    }
+
+    const int code = Application::exec();
+    DestroyForms();
+    Prompts::install(nullptr);
+    return code;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QStringList>
+
+class TfrmTerminal;
+class TfrmUpdate;
+class TfrmEnvironment;
+class TfrmEinstellungen;
+class TfrmEinstFarben;
+class TfrmComPort;
+class TfrmInfo;
+class TfrmTab;
+class TfrmFTaste;
+
+// The program's windows. Each is created once at start-up, in this order, and lives until the end.
+struct Forms {
+    TfrmTerminal* frmTerminal = nullptr;
+    TfrmUpdate* frmUpdate = nullptr;
+    TfrmEnvironment* frmEnvironment = nullptr;
+    TfrmEinstellungen* frmEinstellungen = nullptr;
+    TfrmEinstFarben* frmEinstFarben = nullptr;
+    TfrmComPort* frmComPort = nullptr;
+    TfrmInfo* frmInfo = nullptr;
+    TfrmTab* frmTab = nullptr;
+    TfrmFTaste* frmFTaste = nullptr;
+};
+
+Forms& forms();
+
+// Creates the main window (its FormCreate loads the settings and the file named by the first
+// argument), the update dialog, applies the start window state, then the other dialogs.
+void CreateForms(const QStringList& arguments);
+
+// Destroys every window in reverse order of creation.
+void DestroyForms();
+
+// The whole program: single instance, splash, windows, message loop. Returns the exit code.
+int RunProgram(int argc, char** argv);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/SettingsStore.h"
+
+#include <QString>
+#include <QStringList>
+
+// The accessor the program's code reads and writes its settings through: one open key at a time,
+// typed reads that fail with the program's message when a value is missing or of the wrong type,
+// and writes that reach the file at once.
+//
+// A key path with a leading backslash starts at the hive's root; any other path is taken relative to
+// the open key (or to the root when none is open). The accessor remembers the path, not the key
+// itself, so it stays usable whatever happens to the hive meanwhile.
+//
+// Errors are ERegistryError with these texts (the name as the caller spelt it):
+//   "Erzeugung von Schlüssel %s misslungen"      a key cannot be created
+//   "Fehler beim Holen der Daten für '%s'"        an integer or string value cannot be read
+//   "Fehler beim Setzen der Daten für '%s'"       a value cannot be written
+class TRegistry final {
+public:
+    explicit TRegistry(Hive root = Hive::CurrentUser);
+
+    Hive RootKey() const { return m_root; }
+
+    // Opens `key`; a missing key is created when `canCreate` is set, otherwise false is returned and
+    // the open key stays as it was.
+    bool OpenKey(const QString& key, bool canCreate);
+    // Opens an existing key for reading; writes to it fail.
+    bool OpenKeyReadOnly(const QString& key);
+    bool KeyExists(const QString& key) const;
+    // Creates `key` (and its parents) without opening it; true when it exists afterwards.
+    bool CreateKey(const QString& key);
+    void CloseKey();
+    // The open key's path from the root, without a leading backslash; empty when none is open.
+    QString CurrentPath() const;
+
+    bool ValueExists(const QString& name) const;
+    QStringList GetValueNames() const;
+
+    // A DWORD, read as the signed 32-bit number of the same bits.
+    int ReadInteger(const QString& name) const;
+    // A DWORD; any value other than 0 is true.
+    bool ReadBool(const QString& name) const;
+    // A string; a missing value reads as empty.
+    QString ReadString(const QString& name) const;
+
+    void WriteInteger(const QString& name, int value);
+    void WriteBool(const QString& name, bool value);
+    void WriteString(const QString& name, const QString& value);
+
+private:
+    QStringList resolve(const QString& key) const;
+    void createOrThrow(const QString& key, const QStringList& path);
+    std::optional<SettingsStore::Value> valueOf(const QString& name) const;
+    void checkWritable(const QString& name) const;
+
+    Hive m_root;
+    bool m_open = false;
+    bool m_readOnly = false;
+    QStringList m_path;
+};

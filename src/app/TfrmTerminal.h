@@ -1,0 +1,171 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QFrame;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class StatusBar;
+class TRegistry;
+
+// The main window: the terminal and editor pages, the menus and toolbars, the status bar with its
+// clock, and the start-up, settings and file handling that belong to the window's frame. Every control
+// carries its name as objectName and its string-table number as the property "tag".
+//
+// Handlers keep the names of the program's event model (FormCreate, mnuOpenClick ...). Commands run
+// from code or from a toolbar button go through runMenuItem(), which does nothing while the menu item
+// is disabled.
+class TfrmTerminal final : public QMainWindow {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TfrmTerminal)
+
+public:
+    // Builds the window in its design state and runs FormCreate with the program's arguments (the
+    // first one, when present, names a file to load).
+    explicit TfrmTerminal(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    ~TfrmTerminal() override;
+
+    // Runs a menu item's command unless the item is disabled. Returns whether it ran.
+    static bool runMenuItem(QAction* item);
+
+    // --- frame (start-up, activation, layout, clock, help, exit)
+    void FormCreate(const QStringList& arguments);
+    void FormActivate();
+    void FormCanResize(int newWidth);
+    bool FormCloseQuery();
+    void FormClose();
+    void mnuBeendenClick();
+    void TSheetChange();
+    void Timer1Timer();
+    void pnlUhrMouseMove();
+    void ControlBar1Resize();
+    void popmnuStandardClick();
+    void mnuInhaltClick();
+    void mnuBasicReferenzClick();
+    void mnuUpdateClick();
+    void mnuInfoClick();
+    // Files dropped on the window, in the order the desktop lists them.
+    void dropFiles(const QStringList& paths);
+
+    // --- language
+    void mnuDeutschClick();
+    void mnuEnglishClick();
+
+    // --- settings
+    void LoadSettings();
+    void SaveSettings();
+    void CreateDefaultSettings();
+
+    // --- documents and files
+    void LoadEditorFile();
+    void AddRecentFile();
+    void SetFileTexts();
+    void DatFilter();
+    void RTFChange();
+    void mnuNewClick();
+    void mnuOpenClick();
+    void mnuSaveClick();
+    void mnuSaveAsClick();
+    void mnuCloseClick();
+    void mnuDateiNrClick(int number);
+
+    // The pane's plain/rich mode: rich panes read and write their files as RTF.
+    bool editorRichMode() const { return m_richMode; }
+
+    // The windows created after the main window that the frame uses (set by the start-up).
+    void setFunctionKeyWindow(QWidget* window) { m_functionKeys = window; }
+    void setUpdateDialog(QWidget* dialog) { m_updateDialog = dialog; }
+    void setInfoDialog(QWidget* dialog) { m_infoDialog = dialog; }
+
+    QPlainTextEdit* MemoT = nullptr;
+    QPlainTextEdit* RTF = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TSheetTerm = nullptr;
+    QWidget* TSheetEd = nullptr;
+    StatusBar* StatusBar1 = nullptr;
+    QFrame* pnlOverWrite = nullptr;
+    QLabel* lblUeb = nullptr;
+    QLabel* pnlUhr = nullptr;
+    QTimer* Timer1 = nullptr;
+    QToolBar* tbMenu = nullptr;
+    QToolBar* tbStandard = nullptr;
+    QToolBar* tbSteuerung = nullptr;
+    QMenuBar* MainMenu1 = nullptr;
+
+    // Menu items.
+    QAction *mnuNew, *mnuOpen, *mnuSave, *mnuSaveAs, *mnuClose, *mnuDrucken, *Druckereinrichtung1, *N4,
+        *mnuBeenden;
+    std::array<QAction*, 4> mnuDateiNr{};
+    QAction *mnuUndo, *mnuRedo, *mnuCut, *mnuCopy, *mnuPaste, *mnuClear, *mnuSelectAll;
+    QAction *mnuEcho, *ANSIASCII1, *mnuFontFarbenTerminal, *mnuComPort, *mnuEinstellungen;
+    QAction *mnuFontFarbenEditor, *mnuTabulator, *mnuAutoNumber, *mnuReNumber, *mnuSort;
+    QAction *mnuUmgebungsoptionen, *mnuFTasten, *mnuDeutsch, *mnuEnglish;
+    QAction *mnuInhalt, *mnuBasicReferenz, *mnuUpdate, *mnuInfo;
+    QAction *EditCut1, *EditCopy1, *EditPaste1;
+
+    // Toolbar buttons.
+    QAction *tbnNew, *tbnOpen, *tbnSave, *tbnSaveAs, *tbnClose, *tbnDrucken, *tbnUndo, *tbnRedo, *tbnAuschneiden,
+        *tbnKopieren, *tbnEinfuegen, *tbnClear, *tbnSelectAll;
+    QAction *tbnCommOpen, *tbnCommClose, *tbnTransmit, *tbnBreak, *tbnEinstellungen, *tbnEnvironmnet, *tbnAutoNum,
+        *tbnRenumber, *tbnZNSort, *tbnEmpty, *tbnExit;
+
+    // Pop-up menus and their items.
+    QMenu *popmnuTerm, *popmnuEd, *popmnuMenubar, *popmnuDL;
+    std::array<QAction*, 4> popmnuDLItems{}; // N11 ... N41
+    QAction *popEinstellungen, *popFontFarbenTerminal, *Ausschneiden3, *Kopieren3, *Lschen1, *popClearT,
+        *Allesmarkieren2, *popTermClear;
+    QAction *popFontFarbenEditor, *Ausschneiden1, *Kopieren1, *Einfgen1, *popClear, *Allesmarkieren1,
+        *popEditClear;
+    QAction *popmnuStandard, *popmnuSteuerung;
+
+signals:
+    // The window was closed after its close question (the program ends).
+    void closed();
+    // The window became active for the first time (start-up is complete).
+    void firstActivation();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    void buildMenus();
+    void buildToolbars();
+    void buildPages();
+    void buildStatusBar();
+    void placeOverlayPanels();
+    void setLanguage(int language);
+    void showEditorPage(const QString& caption);
+    QString editorCaption(bool withMark) const;
+    int editorTextLength() const;
+    // Saves only when the document is modified; false when the save did not happen.
+    bool askToSaveChanges(const QString& question);
+    void writeEditorFile(const QString& path);
+    void loadEditorText(const QString& path);
+    void applyPaneFont(QPlainTextEdit* pane, const QString& family, int size, quint32 color);
+    void storePaneFont(QPlainTextEdit* pane, const char* fontName, const char* sizeName, const char* colorName);
+    void showHelp(const QString& document, const QString& topic);
+
+    std::unique_ptr<TRegistry> m_registry;
+    QWidget* m_functionKeys = nullptr;
+    QWidget* m_updateDialog = nullptr;
+    QWidget* m_infoDialog = nullptr;
+    bool m_richMode = false;
+    bool m_overwriteWasEnabled = false;
+    bool m_lastPageWasEditor = false;
+};

@@ -1,0 +1,344 @@
+// The editor's documents: loading, saving, the recent-file list, the file filters and the questions
+// that protect unsaved work.
+
+#include "GlobVar_Unit.h"
+#include "TfrmTerminal.h"
+#include "WinColor.h"
+
+#include "editor/ProgramFile.h"
+#include "editor/Rtf.h"
+#include "platform/Prompts.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTextDocument>
+
+using namespace GlobVar;
+
+namespace {
+
+QString fileNameOnly(const QString& path) { return QFileInfo(path).fileName(); }
+
+// The extension with its dot, from the last dot of the file name ("" when there is none).
+QString extensionOf(const QString& path)
+{
+    const QString name = fileNameOnly(path);
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot);
+}
+
+// Names are compared ignoring the case of the letters A to Z only.
+QString foldAsciiCase(const QString& s)
+{
+    QString out = s;
+    for (QChar& c : out)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + 32);
+    return out;
+}
+
+} // namespace
+
+QString TfrmTerminal::editorCaption(bool withMark) const
+{
+    return QStringLiteral("Editor - ") + fileNameOnly(CurrentFileName) + (withMark ? QStringLiteral(" *") : QString());
+}
+
+void TfrmTerminal::showEditorPage(const QString& caption)
+{
+    PageControl1->setCurrentWidget(TSheetEd);
+    PageControl1->setTabText(PageControl1->indexOf(TSheetEd), caption);
+}
+
+int TfrmTerminal::editorTextLength() const { return RTF->document()->characterCount() - 1; }
+
+void TfrmTerminal::SetFileTexts()
+{
+    DefaultFileName = UnnamedText(Language);
+    if (Language == 1) {
+        FilterTextFiles = QStringLiteral("Textdateien (*.txt)|*.txt");
+        FilterBasicFiles = QStringLiteral("Basic-Dateien (*.bas)|*.bas");
+        FilterAllFiles = QStringLiteral("Alle Dateien (*.*)|*.*");
+    } else {
+        FilterTextFiles = QStringLiteral("Textfiles (*.txt)|*.txt");
+        FilterBasicFiles = QStringLiteral("Basic-Files (*.bas)|*.bas");
+        FilterAllFiles = QStringLiteral("Alle Files (*.*)|*.*");
+    }
+    DatFilter();
+}
+
+void TfrmTerminal::DatFilter()
+{
+    const QChar bar = QLatin1Char('|');
+    switch (EnvFilter) {
+    case 0:
+        FileFilter = FilterTextFiles + bar + FilterBasicFiles + bar + FilterAllFiles;
+        DefaultExtension = QStringLiteral("txt");
+        break;
+    case 1:
+        FileFilter = FilterBasicFiles + bar + FilterTextFiles + bar + FilterAllFiles;
+        DefaultExtension = QStringLiteral("bas");
+        break;
+    case 2:
+        FileFilter = FilterAllFiles + bar + FilterTextFiles + bar + FilterBasicFiles;
+        DefaultExtension = QStringLiteral("*");
+        break;
+    default:
+        FileFilter = FilterAllFiles;
+        DefaultExtension = QStringLiteral("*");
+        break;
+    }
+}
+
+void TfrmTerminal::loadEditorText(const QString& path)
+{
+    const QString text = m_richMode ? rtfToPlainText(readFileBytes(path)) : loadProgramText(path);
+    RTF->setPlainText(text);
+}
+
+void TfrmTerminal::writeEditorFile(const QString& path)
+{
+    if (m_richMode)
+        writeFileBytesAtomically(path, plainTextToRtf(RTF->toPlainText(), RTF->font(),
+                                                      winColorToQColor(RTF->property("winColor").toUInt())));
+    else
+        saveProgramText(path, RTF->toPlainText());
+}
+
+void TfrmTerminal::LoadEditorFile()
+{
+    LoadingFile = true;
+    try {
+        loadEditorText(CurrentFileName);
+    } catch (...) {
+        LoadingFile = false;
+        throw;
+    }
+    LastLoadedLength = editorTextLength();
+    QTextCursor cursor = RTF->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    RTF->setTextCursor(cursor);
+    EditorModified = false;
+    tbnSave->setEnabled(false);
+    mnuClose->setEnabled(true);
+    tbnClose->setEnabled(true);
+    LoadingFile = false;
+}
+
+void TfrmTerminal::AddRecentFile()
+{
+    N4->setVisible(true);
+    // The list holds names cut to their limit, so a long name is compared in its cut form; otherwise
+    // reopening a long path would add it again each time.
+    const QString name = CurrentFileName.left(RecentNameMax);
+    const QString key = foldAsciiCase(name);
+    if (RecentCount >= 1 && foldAsciiCase(RecentFiles.value(0)) == key)
+        return;
+    int found = -1;
+    for (int k = 1; k < RecentCount; ++k)
+        if (foldAsciiCase(RecentFiles.value(k)) == key)
+            found = k;
+    while (RecentFiles.size() < RecentMax)
+        RecentFiles.append(QString());
+    if (found > 0) {
+        RecentFiles.removeAt(found);
+    } else {
+        RecentFiles.removeLast();
+        RecentCount = qMin(RecentCount + 1, RecentMax);
+    }
+    RecentFiles.prepend(name);
+    RecentFiles = RecentFiles.mid(0, RecentMax);
+    for (int k = 0; k < RecentCount; ++k) {
+        const QString caption = QStringLiteral("&%1 ").arg(k + 1) + RecentFiles[k];
+        mnuDateiNr[k]->setText(caption);
+        mnuDateiNr[k]->setVisible(true);
+        popmnuDLItems[k]->setText(caption);
+        popmnuDLItems[k]->setVisible(true);
+    }
+}
+
+void TfrmTerminal::RTFChange()
+{
+    if (!LoadingFile && editorTextLength() != LastLoadedLength)
+        EditorModified = true;
+    if (EditorModified) {
+        PageControl1->setTabText(PageControl1->indexOf(TSheetEd), editorCaption(true));
+        for (QAction* a : {mnuSave, tbnSave, mnuClose, tbnClose, mnuUndo, tbnUndo})
+            a->setEnabled(true);
+        SortCleanupPending = true;
+    }
+}
+
+void TfrmTerminal::mnuNewClick() { runMenuItem(mnuClose); }
+
+void TfrmTerminal::mnuOpenClick()
+{
+    if (EditorModified) {
+        mnuSaveAsClick();
+        // The document is kept when its changes were not saved (Save As cancelled or declined).
+        if (EditorModified)
+            return;
+    }
+    Prompts::FileRequest request;
+    request.title = Language == 1 ? QStringLiteral("Datei öffnen") : QStringLiteral("Open File");
+    request.filter = FileFilter;
+    request.defaultExtension = DefaultExtension;
+    request.path = SourceCodePfad;
+    const QString chosen = Prompts::instance().openFile(request);
+    if (chosen.isEmpty())
+        return;
+
+    CurrentFileName = chosen;
+    CurrentExtension = extensionOf(chosen);
+    m_richMode = CurrentExtension == QLatin1String(".rtf");
+    LoadEditorFile();
+
+    const QChar bar = QLatin1Char('|');
+    if (CurrentExtension == QLatin1String(".txt")) {
+        FileFilter = FilterTextFiles + bar + FilterBasicFiles + bar + FilterAllFiles;
+        DefaultExtension = QStringLiteral("txt");
+    } else if (CurrentExtension == QLatin1String(".bas")) {
+        FileFilter = FilterBasicFiles + bar + FilterTextFiles + bar + FilterAllFiles;
+        DefaultExtension = QStringLiteral("bas");
+    } else if (CurrentExtension == QLatin1String(".*")) {
+        FileFilter = FilterAllFiles + bar + FilterTextFiles + bar + FilterBasicFiles;
+        DefaultExtension = QStringLiteral("*");
+    } else {
+        FileFilter = FilterAllFiles;
+    }
+
+    mnuClose->setEnabled(true);
+    tbnClose->setEnabled(true);
+    if (!RTF->document()->isModified()) {
+        mnuSave->setEnabled(false);
+        tbnSave->setEnabled(false);
+    }
+    showEditorPage(editorCaption(false));
+    AddRecentFile();
+    EditorModified = false;
+    tbnUndo->setEnabled(false);
+}
+
+void TfrmTerminal::mnuSaveClick()
+{
+    PageControl1->setCurrentWidget(TSheetEd);
+    if (CurrentFileName == DefaultFileName) {
+        SaveAsPending = true;
+        runMenuItem(mnuSaveAs);
+        if (SaveAsPending) {
+            SaveAsPending = false;
+            return;
+        }
+    } else {
+        writeEditorFile(CurrentFileName);
+        RTF->document()->setModified(false);
+        tbnSave->setEnabled(false);
+    }
+    PageControl1->setTabText(PageControl1->indexOf(TSheetEd), editorCaption(false));
+    EditorModified = false;
+    AddRecentFile();
+}
+
+void TfrmTerminal::mnuSaveAsClick()
+{
+    PreviousFileName = CurrentFileName;
+    Prompts::FileRequest request;
+    if (CurrentFileName == DefaultFileName) {
+        request.path = SourceCodePfad + QLatin1Char('/') + DefaultFileName;
+    } else {
+        const QString name = fileNameOnly(CurrentFileName);
+        request.path = name.size() < 4 ? name : name.left(name.size() - 4);
+    }
+    request.filter = FileFilter;
+    request.defaultExtension = DefaultExtension;
+    request.title = Language == 1 ? QStringLiteral("Speichern unter...") : QStringLiteral("SaveAs...");
+    const QString chosen = Prompts::instance().saveFile(request);
+    if (chosen.isEmpty())
+        return;
+
+    CurrentFileName = chosen;
+    CurrentExtension = extensionOf(chosen);
+    m_richMode = CurrentExtension == QLatin1String(".rtf");
+    if (QFileInfo::exists(chosen)) {
+        const QString question = Language == 1 ? QStringLiteral("Wollen Sie die Datei %1 überschreiben ?")
+                                               : QStringLiteral("Would You Overwrite File %1 ?");
+        if (Prompts::instance().confirm(question.arg(chosen)) != Prompts::Answer::Yes) {
+            CurrentFileName = PreviousFileName;
+            return;
+        }
+    }
+    SaveAsPending = false;
+    mnuSaveClick();
+}
+
+bool TfrmTerminal::askToSaveChanges(const QString& question)
+{
+    switch (Prompts::instance().confirm(question)) {
+    case Prompts::Answer::Cancel:
+        return false;
+    case Prompts::Answer::No:
+        return true;
+    case Prompts::Answer::Yes:
+        mnuSaveClick();
+        // "Yes" that did not end in a saved file must not go on to discard the changes.
+        return !EditorModified;
+    }
+    return false;
+}
+
+void TfrmTerminal::mnuCloseClick()
+{
+    if (EditorModified) {
+        const QString question = Language == 1 ? QStringLiteral("Änderungen speichern in <%1> ?")
+                                               : QStringLiteral("Save Changes in <%1> ?");
+        if (!askToSaveChanges(question.arg(CurrentFileName))) {
+            CloseCancelled = true;
+            return;
+        }
+    }
+    RTF->clear();
+    EditorModified = false;
+    for (QAction* a : {mnuClose, tbnClose, mnuSave, tbnSave, tbnUndo, tbnRedo})
+        a->setEnabled(false);
+    showEditorPage(QStringLiteral("Editor"));
+    CurrentFileName = DefaultFileName;
+}
+
+void TfrmTerminal::mnuDateiNrClick(int number)
+{
+    runMenuItem(mnuClose);
+    if (CloseCancelled) {
+        CloseCancelled = false;
+        return;
+    }
+    CurrentFileName = RecentFiles.value(number - 1);
+    LoadEditorFile();
+    showEditorPage(editorCaption(false));
+    AddRecentFile();
+}
+
+void TfrmTerminal::dropFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    // A modified document is not replaced without the close question.
+    if (EditorModified) {
+        const QString question = Language == 1 ? QStringLiteral("Änderungen speichern in <%1> ?")
+                                               : QStringLiteral("Save Changes in <%1> ?");
+        if (!askToSaveChanges(question.arg(CurrentFileName)))
+            return;
+    }
+    for (const QString& path : paths) {
+        CurrentFileName = QFileInfo(path).absoluteFilePath();
+        LoadEditorFile();
+        EditorModified = false;
+        AddRecentFile();
+    }
+    showEditorPage(editorCaption(false));
+    RTF->setFocus();
+    raise();
+    activateWindow();
+}

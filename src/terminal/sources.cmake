@@ -1,0 +1,3 @@
+list(APPEND UI_SOURCES
+    terminal/TfrmFTaste.h terminal/TfrmFTaste.cpp
+)
