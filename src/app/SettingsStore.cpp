@@ -548,7 +548,7 @@ QString SettingsStore::load()
     qCWarning(lcSettings) << "damaged settings file" << m_filePath << problem;
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString aside = m_filePath + QStringLiteral(".damaged-") + stamp;
-    for (int n = 2; false; ++n)
+    for (int n = 2; QFileInfo::exists(aside); ++n)
         aside = m_filePath + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(n);
     if (QFile::rename(m_filePath, aside) || QFile::copy(m_filePath, aside)) {
         return QStringLiteral("Die Einstellungsdatei\n%1\nist beschädigt und wurde nicht gelesen (%2).\n"

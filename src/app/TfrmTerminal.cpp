@@ -36,6 +36,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <functional>
+
 using namespace GlobVar;
 
 namespace {
@@ -54,6 +56,51 @@ QIcon glyphIcon(const QString& glyph, const QColor& color)
     painter.setPen(color);
     painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
     return QIcon(pixmap);
+}
+
+// Small drawn pictures for the buttons the platform has no icon for.
+QIcon drawnIcon(const std::function<void(QPainter&)>& draw)
+{
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(40, 40, 40), 1.4));
+    draw(painter);
+    return QIcon(pixmap);
+}
+
+QIcon printIcon()
+{
+    return drawnIcon([](QPainter& p) {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(7, 3, 10, 7));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRoundedRect(QRectF(3, 9, 18, 8), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(7, 14, 10, 7));
+    });
+}
+
+QIcon copyIcon()
+{
+    return drawnIcon([](QPainter& p) {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 3, 10, 13));
+        p.drawRect(QRectF(10, 8, 10, 13));
+    });
+}
+
+QIcon pasteIcon()
+{
+    return drawnIcon([](QPainter& p) {
+        p.setBrush(QColor(205, 170, 110));
+        p.drawRoundedRect(QRectF(4, 4, 14, 17), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(10, 9, 10, 12));
+        p.setBrush(QColor(120, 120, 120));
+        p.drawRect(QRectF(8, 2, 6, 4));
+    });
 }
 
 void setTag(QObject* object, int tag) { object->setProperty(sprache::TagProperty, tag); }
@@ -338,14 +385,14 @@ void TfrmTerminal::buildToolbars()
     tbnSaveAs = button(tbStandard, "tbnSaveAs", 504, glyphIcon(QStringLiteral("S…"), Qt::darkBlue));
     tbnClose = button(tbStandard, "tbnClose", 505, s->standardIcon(QStyle::SP_DialogCloseButton));
     tbStandard->addSeparator();
-    tbnDrucken = button(tbStandard, "tbnDrucken", 506, glyphIcon(QStringLiteral("⎙"), Qt::black));
+    tbnDrucken = button(tbStandard, "tbnDrucken", 506, printIcon());
     tbStandard->addSeparator();
     tbnUndo = button(tbStandard, "tbnUndo", 507, s->standardIcon(QStyle::SP_ArrowBack));
     tbnRedo = button(tbStandard, "tbnRedo", 508, s->standardIcon(QStyle::SP_ArrowForward));
     tbStandard->addSeparator();
     tbnAuschneiden = button(tbStandard, "tbnAuschneiden", 509, glyphIcon(QStringLiteral("✂"), Qt::black));
-    tbnKopieren = button(tbStandard, "tbnKopieren", 510, glyphIcon(QStringLiteral("⧉"), Qt::black));
-    tbnEinfuegen = button(tbStandard, "tbnEinfuegen", 511, glyphIcon(QStringLiteral("📋"), Qt::black));
+    tbnKopieren = button(tbStandard, "tbnKopieren", 510, copyIcon());
+    tbnEinfuegen = button(tbStandard, "tbnEinfuegen", 511, pasteIcon());
     tbnClear = button(tbStandard, "tbnClear", 512, s->standardIcon(QStyle::SP_TrashIcon));
     tbStandard->addSeparator();
     tbnSelectAll = button(tbStandard, "tbnSelectAll", 513, glyphIcon(QStringLiteral("▣"), Qt::darkBlue));
@@ -480,7 +527,7 @@ void TfrmTerminal::buildStatusBar()
     setTag(lblUeb, 70);
     QFont bold = lblUeb->font();
     bold.setBold(true);
-    bold.setPixelSize(10);
+    bold.setPixelSize(9);
     lblUeb->setFont(bold);
     lblUeb->setStyleSheet(QStringLiteral("QLabel { color: red; } QLabel:disabled { color: #c8a0a0; }"));
     lblUeb->setAlignment(Qt::AlignCenter);
@@ -501,7 +548,8 @@ void TfrmTerminal::placeOverlayPanels()
 {
     if (!StatusBar1 || !pnlUhr)
         return;
-    const int statusTop = StatusBar1->mapTo(this, QPoint(0, 0)).y();
+    // The status bar is the bottom row of the window.
+    const int statusTop = height() - StatusBar1->height();
     const bool smallScreen = ScreenWidthAtStart == 640 || ScreenHeightAtStart == 480;
     const int y = statusTop + (smallScreen ? 4 : 3);
     pnlUhr->move(width() - pnlUhr->width() - 6, y);

@@ -3,3 +3,4 @@ list(APPEND CORE_SOURCES
     platform/Prompts.h platform/Prompts.cpp
     platform/HandOver.h platform/HandOver.cpp
 )
+include(${CMAKE_CURRENT_LIST_DIR}/platform2.cmake OPTIONAL)
