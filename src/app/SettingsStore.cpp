@@ -681,6 +681,14 @@ bool SettingsStore::setValue(const QStringList& key, Value value)
         m_lastError = QStringLiteral("unusable value name");
         return false;
     }
+    // The program writes all its settings at every close, nearly all of them unchanged; each write costs
+    // a synced file replacement, so a value the file already holds is not written again.
+    const qsizetype existing = k->indexOf(value.name);
+    if (existing >= 0 && !m_writeBlocked) {
+        const Value& old = k->values[existing];
+        if (old.type == value.type && old.dword == value.dword && old.text == value.text)
+            return true;
+    }
     // Keep the previous state so that a failed write leaves the hive as the file has it.
     const QList<Value> before = k->values;
     k->put(std::move(value));
