@@ -635,10 +635,9 @@ void TfrmTerminal::FormCreate(const QStringList& arguments)
 
 void TfrmTerminal::FormActivate()
 {
-    if (Language == 1)
-        mnuDeutschClick();
-    else
-        mnuEnglishClick();
+    // The texts follow the language; the stored choice stays as it is (a value other than 1 or 2 is
+    // shown in English and written back unchanged).
+    setLanguage(Language == 1 ? 1 : 2, false);
     if (!FirstActivationDone) {
         PageControl1->setCurrentWidget(TSheetTerm);
         MemoT->setFocus();
@@ -719,12 +718,13 @@ void TfrmTerminal::popmnuStandardClick()
 // ---------------------------------------------------------------------------------------------------
 // Language
 
-void TfrmTerminal::setLanguage(int language)
+void TfrmTerminal::setLanguage(int language, bool storeChoice)
 {
     mnuDeutsch->setChecked(language == 1);
     mnuEnglish->setChecked(language != 1);
     sprache::ApplyLanguage(StringTable::LanguageOffset(language));
-    Language = language;
+    if (storeChoice)
+        Language = language;
     SetFileTexts();
     const QString other = UnnamedText(language == 1 ? 2 : 1);
     if (CurrentFileName == other)
@@ -737,9 +737,9 @@ void TfrmTerminal::setLanguage(int language)
     lblUeb->setText(language == 1 ? QStringLiteral("ÜB") : QStringLiteral("OV"));
 }
 
-void TfrmTerminal::mnuDeutschClick() { setLanguage(1); }
+void TfrmTerminal::mnuDeutschClick() { setLanguage(1, true); }
 
-void TfrmTerminal::mnuEnglishClick() { setLanguage(2); }
+void TfrmTerminal::mnuEnglishClick() { setLanguage(2, true); }
 
 // ---------------------------------------------------------------------------------------------------
 // Help, dialogs, exit

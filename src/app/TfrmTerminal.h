@@ -149,7 +149,7 @@ private:
     void buildPages();
     void buildStatusBar();
     void placeOverlayPanels();
-    void setLanguage(int language);
+    void setLanguage(int language, bool storeChoice);
     void showEditorPage(const QString& caption);
     QString editorCaption(bool withMark) const;
     int editorTextLength() const;

@@ -1,0 +1,616 @@
+// The main window's frame, its settings and its language switch, driven through its controls.
+
+#include "app/GlobVar_Unit.h"
+#include "app/SettingsStore.h"
+#include "app/StatusBar.h"
+#include "app/TRegistry.h"
+#include "app/TfrmTerminal.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <memory>
+
+using namespace GlobVar;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void menuItems_matchTheDesign_data();
+    void menuItems_matchTheDesign();
+    void toolbarButtons_matchTheDesign_data();
+    void toolbarButtons_matchTheDesign();
+    void disabledMenuItem_doesNothingFromButtonOrCode();
+    void statusPanels_atStartAndAfterResize();
+
+    void firstStart_writesExactlyTheDefaults();
+    void roundTrip_ofEveryValue();
+    void wronglyTypedValue_appliesEarlierKeepsLaterAndStartsUp();
+    void recentFiles_fromSettings_data();
+    void recentFiles_fromSettings();
+    void closingMaximized_writesStateOnlyAndKeepsBounds();
+    void windowStates_areStartStates_data();
+    void windowStates_areStartStates();
+
+    void english_setsEveryTaggedControl();
+    void languageSwitch_renamesUnnamedAndRewritesModifiedCaption();
+    void language3_germanUntilFirstActivationThenEnglish();
+
+    void firstActivation_showsTerminalPage();
+    void fileArgument_bringsEditorForwardOnce();
+    void unreadableFileArgument_keepsNameAndTerminalPage();
+
+private:
+    void createWindow(const QStringList& arguments = {});
+    QAction* action(const char* name) const;
+    TRegistry openKey() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+    std::unique_ptr<TfrmTerminal> m_window;
+};
+
+void MainWindowTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    ResetGlobals();
+    SettingsStore::resetForTests(m_dir->filePath("HKEY_CURRENT_USER.reg"));
+    m_prompts = std::make_unique<ScriptedPrompts>();
+}
+
+void MainWindowTest::cleanup()
+{
+    m_window.reset();
+    m_prompts.reset();
+    m_dir.reset();
+}
+
+void MainWindowTest::createWindow(const QStringList& arguments)
+{
+    m_window = std::make_unique<TfrmTerminal>(arguments);
+}
+
+QAction* MainWindowTest::action(const char* name) const
+{
+    return m_window->findChild<QAction*>(QLatin1String(name));
+}
+
+TRegistry MainWindowTest::openKey() const
+{
+    TRegistry reg;
+    reg.OpenKey(SettingsKey, true);
+    return reg;
+}
+
+// --- design of the frame
+
+void MainWindowTest::menuItems_matchTheDesign_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<int>("tag");
+    const struct {
+        const char* name;
+        const char* caption;
+        const char* shortcut;
+        bool enabled, visible;
+        int tag;
+    } rows[] = {
+        {"mnuNew", "&Neu", "Ctrl+N", true, true, 2},
+        {"mnuOpen", "Ö&ffnen", "Ctrl+O", true, true, 3},
+        {"mnuSave", "&Speichern", "Ctrl+S", false, true, 4},
+        {"mnuSaveAs", "Speichern &unter...", "", true, true, 5},
+        {"mnuClose", "Schlie&ßen", "", false, true, 6},
+        {"mnuDrucken", "D&rucken...", "Ctrl+P", true, true, 7},
+        {"Druckereinrichtung1", "Drucker&einrichtung...", "", true, true, 8},
+        {"mnuDateiNr1", "&1 ", "", true, false, 0},
+        {"mnuDateiNr4", "&4 ", "", true, false, 0},
+        {"mnuBeenden", "&Beenden", "Ctrl+Q", true, true, 9},
+        {"mnuUndo", "&Rückgängig", "Ctrl+Z", false, true, 21},
+        {"mnuRedo", "&Widerrufen", "Ctrl+Alt+Z", false, true, 22},
+        {"mnuCut", "&Ausschneiden", "Ctrl+X", true, true, 23},
+        {"mnuCopy", "&Kopieren", "Ctrl+C", true, true, 24},
+        {"mnuPaste", "&Einfügen", "Ctrl+V", true, true, 25},
+        {"mnuClear", "&Löschen", "Ctrl+Del", true, true, 26},
+        {"mnuSelectAll", "Alles &markieren", "Ctrl+A", true, true, 27},
+        {"mnuEcho", "Ech&o", "", true, true, 41},
+        {"ANSIASCII1", "&ASNI <=> ASCII", "", true, false, 42},
+        {"mnuFontFarbenTerminal", "&Font/Farben...", "", true, true, 43},
+        {"mnuComPort", "&ComPort...", "", true, true, 44},
+        {"mnuEinstellungen", "&Einstellungen...", "", true, true, 45},
+        {"mnuFontFarbenEditor", "&Font/Farben...", "", true, true, 61},
+        {"mnuTabulator", "&Tabulator...", "", true, false, 62},
+        {"mnuAutoNumber", "Auto-Nummerierung", "", true, true, 63},
+        {"mnuReNumber", "Re-Nummerierung", "", true, true, 64},
+        {"mnuSort", "Sortieren", "", true, true, 65},
+        {"mnuUmgebungsoptionen", "&Umgebungsoptionen...", "", true, true, 81},
+        {"mnuFTasten", "F-Tasten", "", true, true, 0},
+        {"mnuDeutsch", "&Deutsch", "", true, true, 82},
+        {"mnuEnglish", "Englisc&h", "", true, true, 83},
+        {"mnuInhalt", "&Inhalt", "F1", true, true, 101},
+        {"mnuBasicReferenz", "Basic-Referenz", "Ctrl+F1", true, true, 0},
+        {"mnuUpdate", "&Update ...", "", true, true, 0},
+        {"mnuInfo", "I&nfo", "", true, true, 102},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r.name) << r.name << QString::fromUtf8(r.caption) << r.shortcut << r.enabled << r.visible
+                              << r.tag;
+}
+
+void MainWindowTest::menuItems_matchTheDesign()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, shortcut);
+    QFETCH(bool, enabled);
+    QFETCH(bool, visible);
+    QFETCH(int, tag);
+    createWindow();
+    auto* item = m_window->findChild<QAction*>(name);
+    QVERIFY2(item, qPrintable(name));
+    QCOMPARE(item->text(), caption);
+    QCOMPARE(item->shortcut().toString(), shortcut);
+    QCOMPARE(item->isVisible(), visible);
+    if (visible) // Qt reports hidden actions as disabled
+        QCOMPARE(item->isEnabled(), enabled);
+    QCOMPARE(item->property("tag").toInt(), tag);
+    // Check marks of the start state.
+    QCOMPARE(action("mnuDeutsch")->isChecked(), true);
+    QCOMPARE(action("mnuEnglish")->isChecked(), false);
+    QCOMPARE(action("mnuEcho")->isChecked(), false);
+    QCOMPARE(action("mnuFTasten")->isChecked(), false);
+}
+
+void MainWindowTest::toolbarButtons_matchTheDesign_data()
+{
+    QTest::addColumn<QString>("toolbar");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QStringList>("disabled");
+    QTest::newRow("tbStandard") << "tbStandard"
+                                << QStringList{"tbnNew",     "tbnOpen",        "tbnSave",     "tbnSaveAs",
+                                               "tbnClose",   "|",              "tbnDrucken",  "|",
+                                               "tbnUndo",    "tbnRedo",        "|",           "tbnAuschneiden",
+                                               "tbnKopieren", "tbnEinfuegen",  "tbnClear",    "|",
+                                               "tbnSelectAll"}
+                                << QStringList{"tbnSave", "tbnClose", "tbnUndo", "tbnRedo"};
+    QTest::newRow("tbSteuerung") << "tbSteuerung"
+                                 << QStringList{"tbnCommOpen", "tbnCommClose", "|",          "tbnTransmit",
+                                                "tbnBreak",    "|",            "tbnEinstellungen",
+                                                "tbnEnvironmnet", "|",         "tbnAutoNum", "tbnRenumber",
+                                                "tbnZNSort",   "|",            "tbnEmpty",   "tbnExit"}
+                                 << QStringList{"tbnCommClose", "tbnTransmit", "tbnBreak", "tbnAutoNum", "tbnEmpty"};
+}
+
+void MainWindowTest::toolbarButtons_matchTheDesign()
+{
+    QFETCH(QString, toolbar);
+    QFETCH(QStringList, buttons);
+    QFETCH(QStringList, disabled);
+    createWindow();
+    auto* bar = m_window->findChild<QToolBar*>(toolbar);
+    QVERIFY(bar);
+    QStringList seen;
+    for (QAction* a : bar->actions())
+        seen.append(a->isSeparator() ? QStringLiteral("|") : a->objectName());
+    QCOMPARE(seen, buttons);
+    static const QMap<QString, QString> hints{{"tbnNew", "Neu"},
+                                              {"tbnSave", "Speichern"},
+                                              {"tbnClear", "Löschen (Strg+Entf)"},
+                                              {"tbnTransmit", "Übertragung starten"},
+                                              {"tbnBreak", "Control C (Alt+C)"},
+                                              {"tbnExit", "Programm beenden"}};
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator())
+            continue;
+        QCOMPARE(a->isEnabled(), !disabled.contains(a->objectName()));
+        if (hints.contains(a->objectName()))
+            QCOMPARE(a->toolTip(), hints.value(a->objectName()));
+    }
+}
+
+void MainWindowTest::disabledMenuItem_doesNothingFromButtonOrCode()
+{
+    createWindow();
+    m_window->RTF->setPlainText("10 PRINT 1");
+    // Close is enabled by the change; disable it again and run it from its button.
+    QVERIFY(action("mnuClose")->isEnabled());
+    action("mnuClose")->setEnabled(false);
+    action("tbnClose")->setEnabled(true);
+    action("tbnClose")->trigger();
+    QVERIFY(!TfrmTerminal::runMenuItem(action("mnuClose")));
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 PRINT 1"));
+    QVERIFY(m_prompts->shown.isEmpty());
+}
+
+void MainWindowTest::statusPanels_atStartAndAfterResize()
+{
+    createWindow();
+    StatusBar* bar = m_window->StatusBar1;
+    QCOMPARE(bar->panelCount(), 6);
+    QCOMPARE(bar->panelText(1), QString("Com 1"));
+    QCOMPARE(bar->panelText(2), QString("9600,8,N,1"));
+    QCOMPARE(bar->panelText(3), QString(" Kein Handshake"));
+    QCOMPARE(bar->panelText(4), QString());
+    QCOMPARE(bar->panelText(5), QString());
+    QCOMPARE(m_window->pnlUhr->text(), QString("00:00:00"));
+
+    m_window->FormCanResize(400);
+    const QList<int> expected400{90, 45, 80, -24, 125, 50};
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(bar->panelWidth(i), expected400[i]);
+    m_window->FormCanResize(1000);
+    QCOMPARE(bar->panelWidth(3), 576);
+    // Widths up to 333 leave the panels alone.
+    m_window->FormCanResize(300);
+    QCOMPARE(bar->panelWidth(3), 576);
+
+    // The clock ticks in the long time format and its hint names the day.
+    m_window->Timer1Timer();
+    QVERIFY(m_window->pnlUhr->text() != QString("00:00:00"));
+    m_window->pnlUhrMouseMove();
+    QVERIFY(m_window->pnlUhr->toolTip().contains(QString::number(QDate::currentDate().year())));
+}
+
+// --- settings
+
+void MainWindowTest::firstStart_writesExactlyTheDefaults()
+{
+    createWindow();
+    TRegistry reg;
+    QVERIFY(reg.OpenKeyReadOnly(SettingsKey));
+    const QMap<QString, int> dwords{
+        {"Language", 1},     {"MainWindowState", 0}, {"MainWindowTop", 115},  {"MainWindowLeft", 195},
+        {"MainWindowHeight", 566}, {"MainWindowWidth", 752}, {"FTasteWindowTop", 10}, {"FTasteWindowLeft", 10},
+        {"ComPort", 1},      {"ComBaudrate", 7},     {"ComDatenbits", 5},     {"ComParity", 1},
+        {"ComStopbits", 1},  {"ComEcho", 0},         {"TerminalSize", 8},     {"TerminalColor", 16711680},
+        {"EditorSize", 10},  {"EditorColor", int(2147483656u)}, {"EnvFilter", 0}, {"EnvReturn", 0},
+        {"EnvMReturn", 0},   {"EnvOReturn", 0},      {"EnvBreak", 0},         {"EnvFraming", 0},
+        {"EnvOverflow", 0},  {"EnvRxBuffer", 0},     {"EnvParity", 0},        {"EnvTxBuffer", 0}};
+    for (auto it = dwords.begin(); it != dwords.end(); ++it)
+        QCOMPARE(reg.ReadInteger(it.key()), it.value());
+    QCOMPARE(reg.ReadString("TerminalFont"), QString("MS Sans Serif"));
+    QCOMPARE(reg.ReadString("EditorFont"), QString("MS Sans Serif"));
+    QCOMPARE(reg.ReadString("SourceCodePfad"), QString());
+    QStringList names = reg.GetValueNames();
+    QCOMPARE(names.size(), dwords.size() + 3);
+    QVERIFY(!reg.ValueExists("Dateipfad1"));
+    QVERIFY(ShowToolbar1 && ShowToolbar2);
+    QVERIFY(!FirstStartSave);
+    QCOMPARE(CurrentFileName, QString("ohne Namen"));
+}
+
+void MainWindowTest::roundTrip_ofEveryValue()
+{
+    createWindow();
+    m_window->move(40, 50);
+    m_window->resize(700, 500);
+    ComPort = 3;
+    ComBaudrate = 10;
+    ComDatenbits = 4;
+    ComParity = 3;
+    ComStopbits = 3;
+    ComEcho = true;
+    EnvFilter = 1;
+    EnvReturn = EnvMReturn = EnvOReturn = EnvBreak = EnvFraming = EnvOverflow = EnvRxBuffer = EnvParity =
+        EnvTxBuffer = true;
+    SourceCodePfad = m_dir->path() + "/Quellen äöü";
+    m_window->mnuEnglishClick();
+    for (const char* name : {"/a/one.bas", "/a/two.bas", "/a/three.bas"}) {
+        CurrentFileName = name;
+        m_window->AddRecentFile();
+    }
+    QFont font("DejaVu Sans Mono");
+    font.setPointSize(13);
+    m_window->MemoT->setFont(font);
+    m_window->MemoT->setProperty("winColor", 0x00123456u);
+    m_window->SaveSettings();
+    m_window.reset();
+
+    ResetGlobals();
+    createWindow();
+    QCOMPARE(m_window->pos(), QPoint(40, 50));
+    QCOMPARE(m_window->size(), QSize(700, 500));
+    QCOMPARE(ComPort, 3);
+    QCOMPARE(ComBaudrate, 10);
+    QCOMPARE(ComDatenbits, 4);
+    QCOMPARE(ComParity, 3);
+    QCOMPARE(ComStopbits, 3);
+    QVERIFY(ComEcho);
+    QVERIFY(action("mnuEcho")->isChecked());
+    QCOMPARE(EnvFilter, 1);
+    QCOMPARE(DefaultExtension, QString("bas"));
+    QVERIFY(EnvReturn && EnvMReturn && EnvOReturn && EnvBreak && EnvFraming && EnvOverflow && EnvRxBuffer &&
+            EnvParity && EnvTxBuffer);
+    QCOMPARE(SourceCodePfad, m_dir->path() + "/Quellen äöü");
+    QCOMPARE(Language, 2);
+    QVERIFY(action("mnuEnglish")->isChecked());
+    QCOMPARE(RecentFiles.mid(0, RecentCount), (QStringList{"/a/three.bas", "/a/two.bas", "/a/one.bas"}));
+    QCOMPARE(action("mnuDateiNr1")->text(), QString("&1 /a/three.bas"));
+    QVERIFY(action("N4")->isVisible());
+    QCOMPARE(m_window->MemoT->font().family(), QString("DejaVu Sans Mono"));
+    QCOMPARE(m_window->MemoT->font().pointSize(), 13);
+    QCOMPARE(m_window->MemoT->property("winColor").toUInt(), 0x00123456u);
+    QCOMPARE(m_window->MemoT->palette().color(QPalette::Text), QColor(0x56, 0x34, 0x12));
+    QCOMPARE(m_window->StatusBar1->panelText(1), QString("Com 3"));
+    QCOMPARE(m_window->StatusBar1->panelText(2), QString("38400,7,E,2"));
+    QCOMPARE(CurrentFileName, QString("untitled"));
+}
+
+void MainWindowTest::wronglyTypedValue_appliesEarlierKeepsLaterAndStartsUp()
+{
+    {
+        createWindow();
+        m_window.reset();
+        ResetGlobals();
+        TRegistry reg = openKey();
+        reg.WriteInteger("Language", 2);
+        reg.WriteInteger("MainWindowLeft", 33);
+        reg.WriteInteger("FTasteWindowTop", 77);
+        reg.WriteInteger("ComPort", 2);
+        reg.WriteString("ComBaudrate", "9600"); // a string where a number belongs
+        reg.WriteInteger("ComDatenbits", 2);
+        reg.WriteInteger("EnvFilter", 2);
+    }
+    createWindow();
+    QCOMPARE(m_prompts->texts("message"), QStringList{"Fehler beim Holen der Daten für 'ComBaudrate'"});
+    // Read before the fault: applied.
+    QCOMPARE(Language, 2);
+    QCOMPARE(m_window->x(), 33);
+    QCOMPARE(FTasteWindowTop, 77);
+    QCOMPARE(ComPort, 2);
+    // At and after the fault: built-in values.
+    QCOMPARE(ComBaudrate, 7);
+    QCOMPARE(ComDatenbits, 5);
+    QCOMPARE(EnvFilter, 0);
+    // The rest of the start-up ran.
+    QCOMPARE(m_window->StatusBar1->panelText(1), QString("Com 2"));
+    QCOMPARE(m_window->StatusBar1->panelText(2), QString("9600,8,N,1"));
+    QCOMPARE(CurrentFileName, QString("untitled"));
+    QCOMPARE(FileFilter, QString("Textfiles (*.txt)|*.txt|Basic-Files (*.bas)|*.bas|Alle Files (*.*)|*.*"));
+}
+
+void MainWindowTest::recentFiles_fromSettings_data()
+{
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("gap ends the list") << QStringList{"/x/A", "/x/B", "", "/x/D"} << QStringList{"/x/A", "/x/B"};
+    QTest::newRow("five stored, four kept")
+        << QStringList{"/x/1", "/x/2", "/x/3", "/x/4", "/x/5"} << QStringList{"/x/1", "/x/2", "/x/3", "/x/4"};
+    QTest::newRow("none") << QStringList{} << QStringList{};
+    const QString longName = "/" + QString(200, 'p');
+    QTest::newRow("long name cut to 150") << QStringList{longName} << QStringList{longName.left(150)};
+}
+
+void MainWindowTest::recentFiles_fromSettings()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, expected);
+    createWindow();
+    m_window.reset();
+    ResetGlobals();
+    {
+        TRegistry reg = openKey();
+        for (int k = 0; k < stored.size(); ++k)
+            reg.WriteString(QString("Dateipfad%1").arg(k + 1), stored[k]);
+    }
+    createWindow();
+    QCOMPARE(RecentFiles.mid(0, RecentCount), expected);
+    for (int k = 0; k < 4; ++k) {
+        const QString name = QString("mnuDateiNr%1").arg(k + 1);
+        QCOMPARE(m_window->findChild<QAction*>(name)->isVisible(), k < expected.size());
+        QCOMPARE(m_window->findChild<QAction*>(QString("N%1").arg(k + 1) + "1")->isVisible(), k < expected.size());
+    }
+    QCOMPARE(action("N4")->isVisible(), !expected.isEmpty());
+    if (!expected.isEmpty())
+        QCOMPARE(action("N11")->text(), "&1 " + expected.first());
+
+    // Written back cut, as the list holds it.
+    m_window->SaveSettings();
+    TRegistry reg;
+    QVERIFY(reg.OpenKeyReadOnly(SettingsKey));
+    for (int k = 0; k < expected.size(); ++k)
+        QCOMPARE(reg.ReadString(QString("Dateipfad%1").arg(k + 1)), expected[k]);
+}
+
+void MainWindowTest::closingMaximized_writesStateOnlyAndKeepsBounds()
+{
+    createWindow();
+    m_window->show();
+    m_window->showMaximized();
+    QTRY_VERIFY(m_window->isMaximized());
+    m_window->SaveSettings();
+    TRegistry reg;
+    QVERIFY(reg.OpenKeyReadOnly(SettingsKey));
+    QCOMPARE(reg.ReadInteger("MainWindowState"), 1);
+    QCOMPARE(reg.ReadInteger("MainWindowLeft"), 195);
+    QCOMPARE(reg.ReadInteger("MainWindowWidth"), 752);
+}
+
+void MainWindowTest::windowStates_areStartStates_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("startState");
+    QTest::addColumn<int>("left");
+    QTest::newRow("normal") << 0 << int(WindowState::Normal) << 20;
+    QTest::newRow("maximized keeps bounds for restoring") << 1 << int(WindowState::Maximized) << 20;
+    QTest::newRow("minimized reads no bounds") << 2 << int(WindowState::Minimized) << 195;
+    QTest::newRow("unknown changes nothing") << 7 << int(WindowState::Normal) << 195;
+}
+
+void MainWindowTest::windowStates_areStartStates()
+{
+    QFETCH(int, stored);
+    QFETCH(int, startState);
+    QFETCH(int, left);
+    createWindow();
+    m_window.reset();
+    ResetGlobals();
+    {
+        TRegistry reg = openKey();
+        reg.WriteInteger("MainWindowState", stored);
+        reg.WriteInteger("MainWindowLeft", 20);
+    }
+    createWindow();
+    QCOMPARE(int(StartWindowState), startState);
+    QCOMPARE(m_window->x(), left);
+}
+
+// --- language
+
+void MainWindowTest::english_setsEveryTaggedControl()
+{
+    createWindow();
+    const QString fTasten = action("mnuFTasten")->text();
+    const QString basicRef = action("mnuBasicReferenz")->text();
+    const QString tbnNewText = action("tbnNew")->text();
+    m_window->mnuEnglishClick();
+
+    QCOMPARE(action("mnuOpen")->text(), QString("&Open"));
+    QCOMPARE(action("mnuBeenden")->text(), QString("E&xit"));
+    QCOMPARE(action("mnuInhalt")->text(), QString("Help &Contents"));
+    QCOMPARE(action("Druckereinrichtung1")->text(), QString("PrinterConfig..."));
+    QCOMPARE(m_window->findChild<QMenu*>("mnuDatei")->title(), QString("&File"));
+    QCOMPARE(m_window->findChild<QMenu*>("mnuHilfe")->title(), QString("&Help"));
+    QCOMPARE(action("popTermClear")->text(), QString("Clear Terminal-Window"));
+    QCOMPARE(action("popEditClear")->text(), QString("Clear Editor-Window"));
+    QCOMPARE(m_window->PageControl1->tabText(0), QString("TerminalWindow"));
+    QCOMPARE(m_window->lblUeb->text(), QString("OV"));
+    // Untagged items keep their design captions; buttons change only their hints.
+    QCOMPARE(action("mnuFTasten")->text(), fTasten);
+    QCOMPARE(action("mnuBasicReferenz")->text(), basicRef);
+    QCOMPARE(action("tbnNew")->toolTip(), QString("New"));
+    QCOMPARE(action("tbnTransmit")->toolTip(), QString("Start Trasmission"));
+    QCOMPARE(action("tbnNew")->text(), tbnNewText);
+    QVERIFY(action("mnuEnglish")->isChecked());
+    QVERIFY(!action("mnuDeutsch")->isChecked());
+
+    // Every tagged item follows the table both ways.
+    for (QAction* a : m_window->findChildren<QAction*>()) {
+        const int tag = a->property("tag").toInt();
+        if (tag == 0)
+            continue;
+        const QString english = a->property("toolbutton").toBool() ? a->toolTip() : a->text();
+        QVERIFY2(!english.isEmpty(), qPrintable(a->objectName()));
+    }
+    m_window->mnuDeutschClick();
+    QCOMPARE(action("mnuOpen")->text(), QString("Ö&ffnen"));
+    QCOMPARE(action("tbnNew")->toolTip(), QString("Neu"));
+    QCOMPARE(m_window->StatusBar1->panelText(3), QString(" Kein Handshake"));
+}
+
+void MainWindowTest::languageSwitch_renamesUnnamedAndRewritesModifiedCaption()
+{
+    createWindow();
+    m_window->StatusBar1->setPanelText(3, " Hardware");
+    m_window->mnuEnglishClick();
+    QCOMPARE(CurrentFileName, QString("untitled"));
+    QCOMPARE(DefaultFileName, QString("untitled"));
+    QCOMPARE(m_window->StatusBar1->panelText(3), QString(" No Handshake"));
+    QCOMPARE(FilterAllFiles, QString("Alle Files (*.*)|*.*"));
+
+    // An unmodified document's caption is left for the next file command.
+    const int ed = m_window->PageControl1->indexOf(m_window->TSheetEd);
+    QCOMPARE(m_window->PageControl1->tabText(ed), QString("Editor"));
+    m_window->RTF->setPlainText("10 REM");
+    QVERIFY(EditorModified);
+    m_window->mnuDeutschClick();
+    QCOMPARE(CurrentFileName, QString("ohne Namen"));
+    QCOMPARE(m_window->PageControl1->tabText(ed), QString("Editor - ohne Namen *"));
+
+    // Save proposes the unnamed name of the language.
+    m_window->mnuEnglishClick();
+    m_window->mnuSaveClick();
+    QCOMPARE(m_prompts->fileRequests.size(), 1);
+    QCOMPARE(m_prompts->fileRequests[0].path, SourceCodePfad + "/untitled");
+    QCOMPARE(m_prompts->fileRequests[0].title, QString("SaveAs..."));
+}
+
+void MainWindowTest::language3_germanUntilFirstActivationThenEnglish()
+{
+    createWindow();
+    m_window.reset();
+    ResetGlobals();
+    openKey().WriteInteger("Language", 3);
+    createWindow();
+    QCOMPARE(Language, 3);
+    QCOMPARE(action("mnuOpen")->text(), QString("Ö&ffnen"));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(action("mnuOpen")->text(), QString("&Open"));
+    QCOMPARE(m_window->StatusBar1->panelText(3), QString(" No Handshake"));
+    // The stored value is written back as it was.
+    QCOMPARE(Language, 3);
+    m_window->SaveSettings();
+    TRegistry reg;
+    QVERIFY(reg.OpenKeyReadOnly(SettingsKey));
+    QCOMPARE(reg.ReadInteger("Language"), 3);
+}
+
+// --- activation and the command-line file
+
+void MainWindowTest::firstActivation_showsTerminalPage()
+{
+    createWindow();
+    m_window->PageControl1->setCurrentWidget(m_window->TSheetEd);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetTerm);
+    QVERIFY(FirstActivationDone);
+    // Later activations leave the page the user chose.
+    m_window->PageControl1->setCurrentWidget(m_window->TSheetEd);
+    m_window->FormActivate();
+    QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetEd);
+}
+
+void MainWindowTest::fileArgument_bringsEditorForwardOnce()
+{
+    const QString path = m_dir->filePath("start.bas");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("10 PRINT \"A\"\r\n20 END\r\n");
+    }
+    createWindow({path, m_dir->filePath("second.bas")});
+    QCOMPARE(CurrentFileName, path);
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 PRINT \"A\"\n20 END\n"));
+    QCOMPARE(RecentFiles.value(0), path);
+    QCOMPARE(RecentCount, 1);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetEd);
+    QCOMPARE(m_window->PageControl1->tabText(1), QString("Editor - start.bas"));
+    QVERIFY(!StartFileGiven);
+    m_window->PageControl1->setCurrentWidget(m_window->TSheetTerm);
+    m_window->FormActivate();
+    QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetTerm);
+}
+
+void MainWindowTest::unreadableFileArgument_keepsNameAndTerminalPage()
+{
+    const QString path = m_dir->filePath("missing.bas");
+    createWindow({path});
+    QCOMPARE(m_prompts->texts("message").size(), 1);
+    QVERIFY(m_prompts->texts("message").first().startsWith("Datei " + path + " kann nicht geöffnet werden. "));
+    QCOMPARE(CurrentFileName, path);
+    QCOMPARE(RecentCount, 0);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetTerm);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
