@@ -5,6 +5,7 @@
 #include "TfrmTerminal.h"
 #include "WinColor.h"
 
+#include "editor/DocumentText.h"
 #include "editor/ProgramFile.h"
 #include "editor/Rtf.h"
 #include "platform/Prompts.h"
@@ -102,10 +103,10 @@ void TfrmTerminal::loadEditorText(const QString& path)
 void TfrmTerminal::writeEditorFile(const QString& path)
 {
     if (m_richMode)
-        writeFileBytesAtomically(path, plainTextToRtf(RTF->toPlainText(), RTF->font(),
+        writeFileBytesAtomically(path, plainTextToRtf(documentText(RTF->document()), RTF->font(),
                                                       winColorToQColor(RTF->property("winColor").toUInt())));
     else
-        saveProgramText(path, RTF->toPlainText());
+        saveProgramText(path, documentText(RTF->document()));
 }
 
 void TfrmTerminal::LoadEditorFile()

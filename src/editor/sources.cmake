@@ -1,0 +1,7 @@
+list(APPEND CORE_SOURCES
+    editor/ProgramFile.h editor/ProgramFile.cpp
+    editor/Rtf.h editor/Rtf.cpp
+)
+list(APPEND CORE_SOURCES
+    editor/DocumentText.h editor/DocumentText.cpp
+)

@@ -1,0 +1,449 @@
+// The editor's documents through the main window: open, save, save as, close, recent files, drops,
+// and the questions that protect unsaved work.
+
+#include "app/GlobVar_Unit.h"
+#include "app/SettingsStore.h"
+#include "app/TfrmTerminal.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QAction>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace GlobVar;
+using Answer = Prompts::Answer;
+
+class DocumentsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void recentList_orderOfOpenedFiles();
+    void recentList_caseOfAsciiLettersOnly();
+    void modifiedState_followsTextLength();
+    void save_clearsMarkAndToolbarButton();
+    void saveAs_ontoExistingFileAnsweredNo_writesNothing();
+    void save_unnamedProposesSourceFolder();
+    void open_capitalExtensionLeavesFilter_data();
+    void open_capitalExtensionLeavesFilter();
+    void new_withNothingLoaded_doesNothing();
+    void close_askAndDiscard();
+    void unreadableFile_reportedAndStateKept();
+
+    void closeYes_withSaveAsCancelled_keepsDocument();
+    void closeYes_withUnwritableFile_keepsDocument();
+    void programCloseYes_withSaveAsCancelled_staysOpen();
+    void programClose_answers();
+    void open_modifiedWithSaveAsCancelled_keepsDocument();
+    void recentItem_cancelledCloseKeepsDocument();
+    void drop_threeFilesLoadsTheLast();
+    void drop_onModifiedDocumentAsks();
+
+    void highBytes_comeBackByteForByte();
+    void rtf_roundTripThroughTheEditor();
+
+private:
+    QString makeFile(const QString& name, const QByteArray& bytes) const;
+    QByteArray readFile(const QString& path) const;
+    void typeText(const QString& text);
+    QString editorCaption() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+    std::unique_ptr<TfrmTerminal> m_window;
+};
+
+void DocumentsTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    ResetGlobals();
+    SettingsStore::resetForTests(m_dir->filePath("settings.reg"));
+    m_prompts = std::make_unique<ScriptedPrompts>();
+    m_window = std::make_unique<TfrmTerminal>();
+    SourceCodePfad = m_dir->path();
+}
+
+void DocumentsTest::cleanup()
+{
+    m_window.reset();
+    m_prompts.reset();
+    m_dir.reset();
+}
+
+QString DocumentsTest::makeFile(const QString& name, const QByteArray& bytes) const
+{
+    const QString path = m_dir->filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
+QByteArray DocumentsTest::readFile(const QString& path) const
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void DocumentsTest::typeText(const QString& text)
+{
+    m_window->RTF->setFocus();
+    m_window->RTF->insertPlainText(text);
+}
+
+QString DocumentsTest::editorCaption() const
+{
+    return m_window->PageControl1->tabText(m_window->PageControl1->indexOf(m_window->TSheetEd));
+}
+
+void DocumentsTest::recentList_orderOfOpenedFiles()
+{
+    const QString a = makeFile("A.bas", "10 REM A\r\n");
+    const QString b = makeFile("B.bas", "10 REM B\r\n");
+    const QString c = makeFile("C.bas", "10 REM C\r\n");
+    const QString d = makeFile("D.bas", "10 REM D\r\n");
+    const QString e = makeFile("E.bas", "10 REM E\r\n");
+    auto open = [this](const QString& path) {
+        m_prompts->files.enqueue(path);
+        m_window->mnuOpenClick();
+        return RecentFiles.mid(0, RecentCount);
+    };
+    open(c);
+    open(b);
+    QCOMPARE(open(a), (QStringList{a, b, c}));
+    QCOMPARE(open(b), (QStringList{b, a, c}));
+    QCOMPARE(open(a), (QStringList{a, b, c}));
+    QCOMPARE(open(d), (QStringList{d, a, b, c}));
+    QCOMPARE(open(e), (QStringList{e, d, a, b}));
+    // Reopening entry 1 changes neither the list nor the menus.
+    m_window->findChild<QAction*>("mnuDateiNr2")->setText("marker");
+    QCOMPARE(open(e), (QStringList{e, d, a, b}));
+    QCOMPARE(m_window->findChild<QAction*>("mnuDateiNr2")->text(), QString("marker"));
+    QCOMPARE(m_window->findChild<QAction*>("N41")->text(), "&4 " + b);
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 REM E\n"));
+    QCOMPARE(editorCaption(), QString("Editor - E.bas"));
+}
+
+void DocumentsTest::recentList_caseOfAsciiLettersOnly()
+{
+    CurrentFileName = "/data/Prog.bas";
+    m_window->AddRecentFile();
+    CurrentFileName = "/other.bas";
+    m_window->AddRecentFile();
+    CurrentFileName = "/DATA/PROG.BAS";
+    m_window->AddRecentFile();
+    QCOMPARE(RecentFiles.mid(0, RecentCount), (QStringList{"/DATA/PROG.BAS", "/other.bas"}));
+    CurrentFileName = "/data/Äpfel.bas";
+    m_window->AddRecentFile();
+    CurrentFileName = "/data/äpfel.bas";
+    m_window->AddRecentFile();
+    QCOMPARE(RecentCount, 4);
+}
+
+void DocumentsTest::modifiedState_followsTextLength()
+{
+    const QString path = makeFile("p.bas", "10 PRINT 1\r\n");
+    m_prompts->files.enqueue(path);
+    m_window->mnuOpenClick();
+    QVERIFY(!EditorModified);
+    QVERIFY(!m_window->tbnSave->isEnabled());
+    // Typing over a selected character keeps the length: not modified.
+    QTextCursor cursor = m_window->RTF->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(1, QTextCursor::KeepAnchor);
+    m_window->RTF->setTextCursor(cursor);
+    typeText("2");
+    QVERIFY(!EditorModified);
+    QCOMPARE(editorCaption(), QString("Editor - p.bas"));
+    typeText("0");
+    QVERIFY(EditorModified);
+    QCOMPARE(editorCaption(), QString("Editor - p.bas *"));
+    for (const char* name : {"mnuSave", "tbnSave", "mnuClose", "tbnClose", "mnuUndo", "tbnUndo"})
+        QVERIFY2(m_window->findChild<QAction*>(name)->isEnabled(), name);
+    QVERIFY(SortCleanupPending);
+}
+
+void DocumentsTest::save_clearsMarkAndToolbarButton()
+{
+    const QString path = makeFile("s.bas", "10 A\r\n");
+    m_prompts->files.enqueue(path);
+    m_window->mnuOpenClick();
+    typeText("X");
+    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QCOMPARE(editorCaption(), QString("Editor - s.bas"));
+    QVERIFY(!EditorModified);
+    QVERIFY(m_window->mnuSave->isEnabled());
+    QVERIFY(!m_window->tbnSave->isEnabled());
+    QCOMPARE(readFile(path), QByteArray("10 A\r\nX"));
+}
+
+void DocumentsTest::saveAs_ontoExistingFileAnsweredNo_writesNothing()
+{
+    const QString old = makeFile("old.bas", "10 OLD\r\n");
+    const QString other = makeFile("other.bas", "keep me");
+    m_prompts->files.enqueue(old);
+    m_window->mnuOpenClick();
+    typeText("1");
+    m_prompts->files.enqueue(other);
+    m_prompts->answers.enqueue(Answer::No);
+    m_window->mnuSaveAsClick();
+    QCOMPARE(m_prompts->texts("confirm"), QStringList{"Wollen Sie die Datei " + other + " überschreiben ?"});
+    QCOMPARE(m_prompts->fileRequests.last().path, QString("old"));
+    QCOMPARE(m_prompts->fileRequests.last().title, QString("Speichern unter..."));
+    QCOMPARE(CurrentFileName, old);
+    QCOMPARE(readFile(other), QByteArray("keep me"));
+    QVERIFY(EditorModified);
+
+    // Yes overwrites and renames the document.
+    m_prompts->files.enqueue(other);
+    m_prompts->answers.enqueue(Answer::Yes);
+    m_window->mnuSaveAsClick();
+    QCOMPARE(CurrentFileName, other);
+    QCOMPARE(readFile(other), QByteArray("10 OLD\r\n1"));
+    QCOMPARE(RecentFiles.value(0), other);
+}
+
+void DocumentsTest::save_unnamedProposesSourceFolder()
+{
+    typeText("10 END");
+    const QString target = m_dir->filePath("neu.bas");
+    m_prompts->files.enqueue(target);
+    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QCOMPARE(m_prompts->fileRequests.size(), 1);
+    QCOMPARE(m_prompts->fileRequests[0].path, m_dir->path() + "/ohne Namen");
+    QCOMPARE(m_prompts->fileRequests[0].filter, FileFilter);
+    QCOMPARE(m_prompts->fileRequests[0].defaultExtension, QString("txt"));
+    QCOMPARE(readFile(target), QByteArray("10 END"));
+    QCOMPARE(CurrentFileName, target);
+    QCOMPARE(editorCaption(), QString("Editor - neu.bas"));
+    QVERIFY(!SaveAsPending);
+}
+
+void DocumentsTest::open_capitalExtensionLeavesFilter_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("extension");
+    const QString t = "Textdateien (*.txt)|*.txt", b = "Basic-Dateien (*.bas)|*.bas", a = "Alle Dateien (*.*)|*.*";
+    QTest::newRow(".bas") << "x.bas" << b + "|" + t + "|" + a << "bas";
+    QTest::newRow(".txt") << "x.txt" << t + "|" + b + "|" + a << "txt";
+    QTest::newRow(".BAS is another type") << "PROG.BAS" << a << "txt";
+    QTest::newRow("no extension") << "prog" << a << "txt";
+}
+
+void DocumentsTest::open_capitalExtensionLeavesFilter()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, filter);
+    QFETCH(QString, extension);
+    m_prompts->files.enqueue(makeFile(file, "10 REM\r\n"));
+    m_window->mnuOpenClick();
+    QCOMPARE(m_prompts->fileRequests[0].title, QString("Datei öffnen"));
+    QCOMPARE(m_prompts->fileRequests[0].path, m_dir->path());
+    QCOMPARE(FileFilter, filter);
+    QCOMPARE(DefaultExtension, extension);
+}
+
+void DocumentsTest::new_withNothingLoaded_doesNothing()
+{
+    m_window->RTF->document()->setModified(false);
+    TfrmTerminal::runMenuItem(m_window->mnuNew);
+    QVERIFY(m_prompts->shown.isEmpty());
+    QCOMPARE(editorCaption(), QString("Editor"));
+}
+
+void DocumentsTest::close_askAndDiscard()
+{
+    typeText("10 REM");
+    m_prompts->answers.enqueue(Answer::No);
+    TfrmTerminal::runMenuItem(m_window->mnuNew);
+    QCOMPARE(m_prompts->texts("confirm"), QStringList{"Änderungen speichern in <ohne Namen> ?"});
+    QCOMPARE(m_window->RTF->toPlainText(), QString());
+    QVERIFY(!EditorModified);
+    QCOMPARE(editorCaption(), QString("Editor"));
+    for (const char* name : {"mnuClose", "tbnClose", "mnuSave", "tbnSave", "tbnUndo", "tbnRedo"})
+        QVERIFY2(!m_window->findChild<QAction*>(name)->isEnabled(), name);
+}
+
+void DocumentsTest::unreadableFile_reportedAndStateKept()
+{
+    typeText("10 KEEP");
+    m_prompts->files.enqueue(m_dir->filePath("target.bas"));
+    m_window->mnuSaveAsClick();
+    QVERIFY(!EditorModified);
+    const QString missing = m_dir->filePath("gone.bas");
+    m_prompts->files.enqueue(missing);
+    try {
+        m_window->mnuOpenClick();
+        QFAIL("no error");
+    } catch (const std::exception& e) {
+        QVERIFY(QString::fromUtf8(e.what()).startsWith("Datei " + missing + " kann nicht geöffnet werden. "));
+    }
+    QCOMPARE(CurrentFileName, missing);
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 KEEP"));
+    QCOMPARE(RecentFiles.value(0), m_dir->filePath("target.bas"));
+    QVERIFY(!LoadingFile);
+}
+
+// --- unsaved work is not lost
+
+void DocumentsTest::closeYes_withSaveAsCancelled_keepsDocument()
+{
+    typeText("10 PRECIOUS");
+    m_prompts->answers.enqueue(Answer::Yes); // save changes?
+    // The Save As that follows is cancelled (no file queued).
+    TfrmTerminal::runMenuItem(m_window->mnuClose);
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 PRECIOUS"));
+    QVERIFY(EditorModified);
+    QVERIFY(CloseCancelled);
+}
+
+void DocumentsTest::closeYes_withUnwritableFile_keepsDocument()
+{
+    const QString path = makeFile("w.bas", "10 A\r\n");
+    m_prompts->files.enqueue(path);
+    m_window->mnuOpenClick();
+    typeText("B");
+    // Make the target unwritable: a folder where the file's folder should be.
+    CurrentFileName = makeFile("plain", "x") + "/w.bas";
+    m_prompts->answers.enqueue(Answer::Yes);
+    QVERIFY_THROWS_EXCEPTION(std::exception, m_window->mnuCloseClick());
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 A\nB"));
+    QVERIFY(EditorModified);
+    QCOMPARE(editorCaption(), QString("Editor - w.bas *"));
+}
+
+void DocumentsTest::programCloseYes_withSaveAsCancelled_staysOpen()
+{
+    typeText("10 REM");
+    m_prompts->answers.enqueue(Answer::Yes);
+    QVERIFY(!m_window->FormCloseQuery());
+    QCOMPARE(m_prompts->texts("confirm"), QStringList{"Änderungen speichern ?"});
+    QVERIFY(EditorModified);
+}
+
+void DocumentsTest::programClose_answers()
+{
+    QVERIFY(m_window->FormCloseQuery()); // nothing to ask
+    QVERIFY(m_prompts->shown.isEmpty());
+    typeText("10 REM");
+    m_window->mnuEnglishClick();
+    m_prompts->answers.enqueue(Answer::Cancel);
+    QVERIFY(!m_window->FormCloseQuery());
+    QCOMPARE(m_prompts->texts("confirm"), QStringList{"Änderungen speichern ?"}); // German in both languages
+    m_prompts->answers.enqueue(Answer::No);
+    QVERIFY(m_window->FormCloseQuery());
+    const QString target = m_dir->filePath("saved.bas");
+    m_prompts->files.enqueue(target);
+    m_prompts->answers.enqueue(Answer::Yes);
+    QVERIFY(m_window->FormCloseQuery());
+    QCOMPARE(readFile(target), QByteArray("10 REM"));
+}
+
+void DocumentsTest::open_modifiedWithSaveAsCancelled_keepsDocument()
+{
+    typeText("10 MINE");
+    m_prompts->files.enqueue(QString()); // cancel the Save As
+    m_prompts->files.enqueue(makeFile("other.bas", "10 OTHER\r\n"));
+    m_window->mnuOpenClick();
+    QCOMPARE(m_prompts->fileRequests.size(), 1); // no open dialog followed
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 MINE"));
+    QVERIFY(EditorModified);
+}
+
+void DocumentsTest::recentItem_cancelledCloseKeepsDocument()
+{
+    const QString a = makeFile("a.bas", "10 A\r\n");
+    m_prompts->files.enqueue(a);
+    m_window->mnuOpenClick();
+    typeText("X");
+    m_prompts->answers.enqueue(Answer::Cancel);
+    m_window->findChild<QAction*>("N11")->trigger();
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 A\nX"));
+    QVERIFY(!CloseCancelled);
+    m_prompts->answers.enqueue(Answer::No);
+    m_window->findChild<QAction*>("N11")->trigger();
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 A\n"));
+    QCOMPARE(editorCaption(), QString("Editor - a.bas"));
+}
+
+void DocumentsTest::drop_threeFilesLoadsTheLast()
+{
+    const QString f1 = makeFile("1.bas", "10 ONE\r\n");
+    const QString f2 = makeFile("2.bas", "10 TWO\r\n");
+    const QString f3 = makeFile("3.bas", "10 THREE\r\n");
+    m_window->dropFiles({f1, f2, f3});
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 THREE\n"));
+    QCOMPARE(RecentFiles.mid(0, RecentCount), (QStringList{f3, f2, f1}));
+    QCOMPARE(editorCaption(), QString("Editor - 3.bas"));
+    QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetEd);
+    QVERIFY(!EditorModified);
+    QVERIFY(m_prompts->shown.isEmpty());
+}
+
+void DocumentsTest::drop_onModifiedDocumentAsks()
+{
+    typeText("10 UNSAVED");
+    const QString f = makeFile("d.bas", "10 DROPPED\r\n");
+    m_prompts->answers.enqueue(Answer::Cancel);
+    m_window->dropFiles({f});
+    QCOMPARE(m_prompts->texts("confirm"), QStringList{"Änderungen speichern in <ohne Namen> ?"});
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 UNSAVED"));
+    m_prompts->answers.enqueue(Answer::No);
+    m_window->dropFiles({f});
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 DROPPED\n"));
+}
+
+// --- file contents
+
+void DocumentsTest::highBytes_comeBackByteForByte()
+{
+    QByteArray bytes;
+    for (int i = 1; i < 256; ++i)
+        if (i != '\r' && i != '\n')
+            bytes.append(char(i));
+    bytes.append("\r\n10 PRINT \"\xe4\xf6\xfc\xdf\xb5\"\r\n");
+    const QString path = makeFile("bytes.bas", bytes);
+    m_prompts->files.enqueue(path);
+    m_window->mnuOpenClick();
+    QVERIFY(m_window->RTF->toPlainText().contains(QChar(0x7f)));
+    QCOMPARE(m_window->RTF->toPlainText().count(QChar(0xe4)), 2);
+    typeText(" ");
+    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    const QByteArray back = readFile(path);
+    for (int i = 0; i < qMin(back.size(), bytes.size()); ++i)
+        QVERIFY2(back[i] == bytes[i], qPrintable(QString("byte %1: %2 vs %3").arg(i).arg(int(uchar(back[i]))).arg(int(uchar(bytes[i])))));
+    QCOMPARE(back, bytes + " ");
+}
+
+void DocumentsTest::rtf_roundTripThroughTheEditor()
+{
+    const QString text = "10 PRINT \"{Grüße}\\\"\n20 GOTO 10\n";
+    typeText(text);
+    const QString path = m_dir->filePath("prog.rtf");
+    m_prompts->files.enqueue(path);
+    m_window->mnuSaveAsClick();
+    QVERIFY(m_window->editorRichMode());
+    QVERIFY(readFile(path).startsWith("{\\rtf1"));
+    QVERIFY(readFile(path).contains(m_window->RTF->font().family().toLatin1()));
+    m_prompts->answers.enqueue(Answer::No);
+    TfrmTerminal::runMenuItem(m_window->mnuClose);
+    m_prompts->files.enqueue(path);
+    m_window->mnuOpenClick();
+    QCOMPARE(m_window->RTF->toPlainText(), text);
+    // Back to plain text by extension.
+    m_prompts->files.enqueue(makeFile("plain.txt", "{\\rtf1 not rich}"));
+    m_window->mnuOpenClick();
+    QVERIFY(!m_window->editorRichMode());
+    QCOMPARE(m_window->RTF->toPlainText(), QString("{\\rtf1 not rich}"));
+}
+
+QTEST_MAIN(DocumentsTest)
+#include "tst_documents.moc"
