@@ -18,10 +18,12 @@
 #include "terminal/TfrmFTaste.h"
 
 #include <QFile>
-#include <QTextStream>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <memory>
+
+Q_LOGGING_CATEGORY(lcApp, "taloma.app")
 
 Forms& forms()
 {
@@ -119,6 +121,7 @@ int RunProgram(int argc, char** argv)
     }
     TfrmTerminal* main = forms().frmTerminal;
     QObject::connect(&guard, &SingleInstance::activationRequested, main, [main] {
+        qCInfo(lcApp) << "a second start asked for the window";
         main->showNormal();
         main->raise();
         main->activateWindow();
@@ -134,6 +137,7 @@ int RunProgram(int argc, char** argv)
         splash.reset();
     }
 
+    qCInfo(lcApp) << "start-up complete";
     const int code = Application::exec();
     DestroyForms();
     Prompts::install(nullptr);
