@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Program files are single-byte text: byte n is the character U+00nn and back, so every byte the
+// controller understands survives a load and a save unchanged. Lines end in CR LF on disk; CR LF
+// and a bare LF both read as one line break, while a CR that is not followed by LF is an ordinary
+// character of the line.
+//
+// All functions throw EFileError with the program's file error texts; the reason is the system's
+// own text for the failing call.
+
+// The file's bytes as they are on disk.
+QByteArray readFileBytes(const QString& path);
+
+// Replaces the file's content by data without ever leaving a partly written file: the data goes to a
+// temporary file in the same folder, which is flushed to disk and then renamed over the old file.
+// On failure the old file is untouched and the temporary file is removed. A symbolic link is written
+// through (its target is replaced, the link stays).
+void writeFileBytesAtomically(const QString& path, const QByteArray& data);
+
+// Byte <-> text conversion with the line-end rules above.
+QString programTextFromBytes(const QByteArray& bytes);
+// Every line break becomes CR LF; a character above U+00FF becomes '?' (one per character, also for
+// characters written as surrogate pairs).
+QByteArray programTextToBytes(const QString& text);
+
+QString loadProgramText(const QString& path);
+void saveProgramText(const QString& path, const QString& text);

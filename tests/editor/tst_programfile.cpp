@@ -1,0 +1,180 @@
+#include "editor/ProgramFile.h"
+#include "platform/Errors.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+class ProgramFileTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void loadAndSave_keepEveryByteAndLineEnds_data();
+    void loadAndSave_keepEveryByteAndLineEnds();
+    void failure_namesFileAndReasonAndChangesNothing_data();
+    void failure_namesFileAndReasonAndChangesNothing();
+    void failedWrite_keepsOldFileAndLeavesNoTemporary();
+    void save_keepsPermissionsAndWritesThroughLinks();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QStringList entries() const { return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden); }
+    QByteArray bytes(const QString& name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    void put(const QString& name, const QByteArray& data) const
+    {
+        QFile f(path(name));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(data) == data.size());
+    }
+};
+
+namespace {
+
+// The error text that fn throws as EFileError.
+template <typename Fn>
+QString fileErrorOf(Fn fn)
+{
+    try {
+        fn();
+    } catch (const EFileError& e) {
+        return e.message();
+    }
+    return QStringLiteral("<no error>");
+}
+
+} // namespace
+
+void ProgramFileTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void ProgramFileTest::loadAndSave_keepEveryByteAndLineEnds_data()
+{
+    // 0x00..0xFF in order: 0x0A follows 0x09, so it is a bare LF (a line break that is written back
+    // as CR LF); 0x0D is followed by 0x0E, so it is a lone CR and stays a character.
+    QByteArray all;
+    QString allText;
+    for (int b = 0; b < 256; ++b) {
+        all += char(b);
+        allText += QChar(b);
+    }
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("savedAgain");
+    QTest::newRow("every byte") << all << allText << QByteArray(all).replace(0x0A, 1, "\r\n");
+    QTest::newRow("CR LF") << QByteArray("10 A=1\r\n20 B=2\r\n") << QString("10 A=1\n20 B=2\n")
+                           << QByteArray("10 A=1\r\n20 B=2\r\n");
+    QTest::newRow("LF") << QByteArray("10 A=1\n20 B=2") << QString("10 A=1\n20 B=2") << QByteArray("10 A=1\r\n20 B=2");
+    QTest::newRow("lone CR") << QByteArray("a\rb\r") << QString("a\rb\r") << QByteArray("a\rb\r");
+    QTest::newRow("CR before CR LF") << QByteArray("a\r\r\nb") << QString("a\r\nb") << QByteArray("a\r\r\nb");
+    QTest::newRow("LF CR") << QByteArray("a\n\rb") << QString("a\n\rb") << QByteArray("a\r\n\rb");
+    QTest::newRow("empty lines") << QByteArray("\r\n\n\r\n") << QString("\n\n\n") << QByteArray("\r\n\r\n\r\n");
+    QTest::newRow("empty file") << QByteArray() << QString() << QByteArray();
+}
+
+void ProgramFileTest::loadAndSave_keepEveryByteAndLineEnds()
+{
+    QFETCH(QByteArray, onDisk);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, savedAgain);
+    put("p.txt", onDisk);
+    QCOMPARE(loadProgramText(path("p.txt")), text);
+    saveProgramText(path("p.txt"), text);
+    QCOMPARE(bytes("p.txt"), savedAgain);
+    QCOMPARE(loadProgramText(path("p.txt")), text);
+
+    // Characters a single byte cannot hold become one '?' each, also one written as a surrogate pair.
+    saveProgramText(path("u.txt"), text + QStringLiteral("ä€\U0001D11Ey"));
+    QCOMPARE(bytes("u.txt"), savedAgain + "\xE4??y");
+}
+
+void ProgramFileTest::failure_namesFileAndReasonAndChangesNothing_data()
+{
+    QTest::addColumn<bool>("saving");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("err");
+    QTest::newRow("load missing") << false << "missing.bas" << ENOENT;
+    QTest::newRow("load folder") << false << "folder" << EISDIR;
+    QTest::newRow("load below a file") << false << "plain.txt/x.bas" << ENOTDIR;
+    QTest::newRow("save into missing folder") << true << "nofolder/x.bas" << ENOENT;
+    QTest::newRow("save below a file") << true << "plain.txt/x.bas" << ENOTDIR;
+    QTest::newRow("save over folder") << true << "folder" << EISDIR;
+    QTest::newRow("save over pipe") << true << "fifo" << EINVAL;
+}
+
+void ProgramFileTest::failure_namesFileAndReasonAndChangesNothing()
+{
+    QFETCH(bool, saving);
+    QFETCH(QString, name);
+    QFETCH(int, err);
+    QVERIFY(QDir(m_dir->path()).mkdir("folder"));
+    put("plain.txt", "x");
+    QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    const QStringList before = entries();
+
+    const QString file = path(name);
+    const QString reason = QString::fromLocal8Bit(std::strerror(err));
+    if (saving) {
+        QCOMPARE(fileErrorOf([&] { saveProgramText(file, "10 END\n"); }),
+                 QString("Datei \"%1\" kann nicht erstellt werden. %2").arg(file, reason));
+    } else {
+        QCOMPARE(fileErrorOf([&] { loadProgramText(file); }),
+                 QString("Datei %1 kann nicht geöffnet werden. %2").arg(file, reason));
+    }
+    QCOMPARE(entries(), before);
+    QVERIFY(QFileInfo(path("folder")).isDir());
+    QVERIFY(!QFileInfo(path("fifo")).isFile());
+}
+
+void ProgramFileTest::failedWrite_keepsOldFileAndLeavesNoTemporary()
+{
+    put("old.bas", "10 PRINT \"OLD\"\r\n");
+    const QStringList before = entries();
+
+    // A file size limit makes the write itself fail part-way, after the temporary file exists.
+    rlimit saved {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString message = fileErrorOf([&] { saveProgramText(path("old.bas"), QString(20000, QLatin1Char('A'))); });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(message, QString("Datei \"%1\" kann nicht erstellt werden. %2")
+                          .arg(path("old.bas"), QString::fromLocal8Bit(std::strerror(EFBIG))));
+    QCOMPARE(bytes("old.bas"), QByteArray("10 PRINT \"OLD\"\r\n"));
+    QCOMPARE(entries(), before);
+}
+
+void ProgramFileTest::save_keepsPermissionsAndWritesThroughLinks()
+{
+    put("prog.bas", "old");
+    QCOMPARE(::chmod(QFile::encodeName(path("prog.bas")).constData(), 0640), 0);
+    QVERIFY(QFile::link(path("prog.bas"), path("link.bas")));
+
+    saveProgramText(path("link.bas"), "10 END");
+    QVERIFY(QFileInfo(path("link.bas")).isSymLink());
+    QCOMPARE(bytes("prog.bas"), QByteArray("10 END"));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(path("prog.bas")).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0640));
+    QCOMPARE(entries().size(), 4); // ".", "..", the file and the link
+}
+
+QTEST_GUILESS_MAIN(ProgramFileTest)
+#include "tst_programfile.moc"
