@@ -1,0 +1,331 @@
+#include "serial/SerThreads.h"
+
+#include "platform/HandOver.h"
+#include "platform/Prompts.h"
+#include "serial/SerComm.h"
+#include "serial/SerLine.h"
+
+#include <QLoggingCategory>
+
+#include <cerrno>
+#include <chrono>
+#include <mutex>
+#include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+Q_DECLARE_LOGGING_CATEGORY(lcSerial)
+
+// ---- TSerThread ----------------------------------------------------------------------------------
+
+TSerThread::TSerThread(TSerCustomComm* owner) : m_owner(owner) {}
+
+TSerThread::~TSerThread()
+{
+    // The last reference may be the running thread's own (a worker let go by its owner).
+    if (m_thread.joinable())
+        m_thread.detach();
+}
+
+void TSerThread::Start()
+{
+    std::shared_ptr<TSerThread> self = shared_from_this();
+    m_thread = std::thread([self] {
+        self->m_tid = ::gettid();
+        self->applyPriority();
+        try {
+            self->Execute();
+        } catch (const std::exception& e) {
+            qCWarning(lcSerial) << "worker thread ended by an error:" << e.what();
+        }
+        self->m_finished = true;
+        HandOver::wakeWaiters();
+    });
+}
+
+void TSerThread::Join()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void TSerThread::Detach()
+{
+    if (m_thread.joinable())
+        m_thread.detach();
+}
+
+void TSerThread::SetPriority(TSerThreadPriority priority)
+{
+    m_priority = priority;
+    applyPriority();
+}
+
+void TSerThread::applyPriority()
+{
+    const pid_t tid = m_tid.load();
+    if (tid == 0 || m_finished)
+        return;
+    // Per-thread nice values; raising a priority needs the right to, and without it the thread keeps
+    // the normal one.
+    static constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -20};
+    const auto priority = TSerThreadPriority(m_priority.load());
+    sched_param param{};
+    if (priority == tpIdle) {
+        ::sched_setscheduler(tid, SCHED_IDLE, &param);
+        return;
+    }
+    if (::sched_getscheduler(tid) == SCHED_IDLE)
+        ::sched_setscheduler(tid, SCHED_OTHER, &param);
+    ::setpriority(PRIO_PROCESS, id_t(tid), kNice[priority]);
+}
+
+void TSerThread::Deliver(const std::function<void()>& fn)
+{
+    if (!m_handOver) {
+        if (m_terminated)
+            return;
+        try {
+            fn();
+        } catch (const std::exception& e) {
+            qCWarning(lcSerial) << "event handler failed on a worker:" << e.what();
+        }
+        return;
+    }
+    HandOver::Synchronize([this, &fn] {
+        if (m_terminated)
+            return;
+        m_handOverRunning = true;
+        struct Clear {
+            bool& flag;
+            ~Clear() { flag = false; }
+        } clear{m_handOverRunning};
+        fn();
+    });
+}
+
+// ---- TSerCommEventThread -------------------------------------------------------------------------
+
+TSerCommEventThread::TSerCommEventThread(TSerCustomComm* owner) : TSerThread(owner) {}
+
+void TSerCommEventThread::RequestStop()
+{
+    m_terminated = true;
+    m_wake.Signal();
+}
+
+void TSerCommEventThread::Execute()
+{
+    TSerCustomComm* const owner = m_owner;
+    const int fd = owner->m_handle;
+    const uint32_t mask = owner->m_eventMask;
+
+    int modem = 0;
+    const bool watchModem = (mask & (SerEv::Cts | SerEv::Dsr | SerEv::Ring | SerEv::Rlsd)) != 0 &&
+                            SerLine::ModemLines(fd, modem) == 0;
+
+    while (!m_terminated) {
+        const bool readDevice = !owner->m_lost && !owner->m_rx.Full();
+        const bool txPending = owner->m_txPending.load();
+        // Modem lines and a direct write leaving the driver have no descriptor to wait on.
+        const int timeout = watchModem || txPending ? 10 : -1;
+        short revents = 0;
+        TSerHandleObject::WaitForAny({&m_wake}, timeout, readDevice ? fd : -1, POLLIN, &revents);
+        if (m_terminated)
+            break;
+        // Cleared before looking, so that a wake-up during the dispatch below is not lost.
+        m_wake.Reset();
+
+        uint32_t events = 0;
+        int lostError = 0;
+        if (readDevice && revents) {
+            const SerInputQueue::Pull pull = owner->m_rx.PullFrom(fd);
+            if (pull.eventChar)
+                events |= SerEv::RxFlag;
+            if (pull.nearlyFull)
+                events |= SerEv::Rx80Full;
+            if (pull.lost)
+                lostError = pull.error ? pull.error : EIO;
+            else if ((revents & (POLLERR | POLLNVAL)) || ((revents & POLLHUP) && pull.added == 0))
+                lostError = EIO;
+            if (pull.added > 0)
+                owner->checkLineCounters();
+        }
+        events |= owner->m_pendingLineEvents.exchange(0);
+        if (owner->m_rx.TakeUnannounced())
+            events |= SerEv::RxChar;
+        if (watchModem && !owner->m_lost) {
+            int now = 0;
+            if (SerLine::ModemLines(fd, now) == 0) {
+                const int changed = now ^ modem;
+                if (changed & TIOCM_CTS)
+                    events |= SerEv::Cts;
+                if (changed & TIOCM_DSR)
+                    events |= SerEv::Dsr;
+                if (changed & TIOCM_CD)
+                    events |= SerEv::Rlsd;
+                // A ring is reported when the ring indicator falls.
+                if ((modem & TIOCM_RI) && !(now & TIOCM_RI))
+                    events |= SerEv::Ring;
+                modem = now;
+            }
+        }
+        if (txPending) {
+            int queued = 0;
+            if (owner->m_lost || SerLine::OutputQueue(fd, queued) != 0 || queued == 0) {
+                owner->m_txPending = false;
+                events |= SerEv::TxEmpty;
+            }
+        }
+
+        events &= mask;
+        if (events) {
+            m_mask = events;
+            Deliver([owner, events] { owner->DispatchEvents(events); });
+            if (m_terminated)
+                break;
+        }
+        if (lostError && owner->claimLossReport()) {
+            Deliver([lostError] {
+                showError(ESerCommError(SerFormatError(QStringLiteral("Read error (%d), %s"), lostError)));
+            });
+        }
+    }
+}
+
+// ---- TSerCommWriteThread -------------------------------------------------------------------------
+
+TSerCommWriteThread::TSerCommWriteThread(TSerCustomComm* owner, int writeSize)
+    : TSerThread(owner), m_buffer(writeSize)
+{
+}
+
+void TSerCommWriteThread::RequestStop()
+{
+    // The mark keeps a hand-over that is still queued from raising its event during Close.
+    m_terminated = true;
+    m_stop.Signal();
+}
+
+int TSerCommWriteThread::Fill()
+{
+    std::lock_guard lock(m_owner->m_writeLock);
+    return m_buffer.Fill();
+}
+
+bool TSerCommWriteThread::Enqueue(const uint8_t* bytes, int count, int timeoutMs)
+{
+    std::unique_lock lock(m_owner->m_writeLock);
+    const auto fits = [&] { return qint64(m_buffer.Fill()) + count <= m_buffer.Capacity(); };
+    if (!fits()) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+        if (!m_room.wait_until(lock, deadline, fits))
+            return false;
+    }
+    m_buffer.Append(bytes, count);
+    m_dataReady.Signal();
+    return true;
+}
+
+void TSerCommWriteThread::completion(int count)
+{
+    bool empty;
+    {
+        std::lock_guard lock(m_owner->m_writeLock);
+        m_buffer.Consume(count);
+        empty = m_buffer.Fill() == 0;
+        // Tested and reset in one step with the consume, so that an append made meanwhile keeps
+        // its signal.
+        if (empty)
+            m_dataReady.Reset();
+        else
+            m_dataReady.Signal();
+    }
+    m_room.notify_all();
+    if (empty) {
+        TSerCustomComm* const owner = m_owner;
+        Deliver([owner] { owner->HandleEvents(SerEv::TxEmpty); });
+    }
+}
+
+void TSerCommWriteThread::discardAll()
+{
+    {
+        std::lock_guard lock(m_owner->m_writeLock);
+        m_buffer.Consume(m_buffer.Fill());
+        m_dataReady.Reset();
+    }
+    m_room.notify_all();
+}
+
+void TSerCommWriteThread::Execute()
+{
+    TSerCustomComm* const owner = m_owner;
+    const int fd = owner->m_handle;
+    while (!m_terminated) {
+        const int which = TSerHandleObject::WaitForAny({&m_stop, &m_flushRequest, &m_dataReady}, -1);
+        if (which == 0) {
+            m_terminated = true;
+            break;
+        }
+        if (which == 1) {
+            m_flushRequest.Reset();
+            m_flushDone.Signal();
+            continue;
+        }
+        if (which != 2)
+            continue;
+        if (owner->m_lost) {
+            discardAll();
+            continue;
+        }
+
+        const uint8_t* data;
+        int fill;
+        {
+            std::lock_guard lock(owner->m_writeLock);
+            data = m_buffer.Data();
+            fill = m_buffer.Fill();
+        }
+        // Not under the lock: the user-interface thread only appends behind the fill, and only this
+        // thread moves the front.
+        const ssize_t written = fill > 0 ? ::write(fd, data, size_t(fill)) : 0;
+        if (written > 0 || fill == 0) {
+            completion(int(written));
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written == 0 || errno == EAGAIN) {
+            short revents = 0;
+            const int ready = TSerHandleObject::WaitForAny({&m_stop, &m_flushRequest}, -1, fd, POLLOUT, &revents);
+            if (ready == 0) {
+                m_terminated = true;
+                break;
+            }
+            if (ready == 1) {
+                m_flushRequest.Reset();
+                m_flushDone.Signal();
+            }
+            continue;
+        }
+
+        // The device refuses to take bytes: it is gone. Report it once and stop trying, instead of
+        // writing the same bytes again and again.
+        const int error = errno;
+        const bool report = owner->claimLossReport();
+        Deliver([owner] { owner->HandleEvents(SerEv::Err); });
+        if (m_terminated)
+            break;
+        if (report) {
+            Deliver([error] {
+                showError(ESerCommError(SerFormatError(QStringLiteral("Write error (%d), %s"), error)));
+            });
+            if (m_terminated)
+                break;
+        }
+        discardAll();
+    }
+}
