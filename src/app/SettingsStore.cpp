@@ -9,6 +9,12 @@
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QStringDecoder>
 
 #include <map>
@@ -580,20 +586,53 @@ bool SettingsStore::persist()
         m_lastError = QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
         return false;
     }
-    // Unbuffered: a buffered write that fails while the file is committed (full disk, size limit) is
-    // not reported by commit(), which would then put a cut-off file in place of the good one.
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        m_lastError = file.errorString();
-        return false;
-    }
+    // Each change replaces the file through a temporary file in the same folder and a rename, so the
+    // file is always either the old or the new text. The data is not forced to the disk on every value
+    // (the close writes some forty values at a time); sync() does that once when the key is closed.
     const QByteArray bytes = regText(*m_root, m_foreignSections).toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        m_lastError = file.errorString();
-        file.cancelWriting();
+    QByteArray temp = QFile::encodeName(m_filePath) + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        m_lastError = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    const int writeErrno = errno;
+    ::fchmod(fd, 0600);
+    if (::close(fd) != 0 || done != bytes.size() || ::rename(temp.constData(), QFile::encodeName(m_filePath)) != 0) {
+        m_lastError = QString::fromLocal8Bit(std::strerror(done != bytes.size() ? writeErrno : errno));
+        ::unlink(temp.constData());
+        return false;
+    }
+    m_unsynced = true;
     return true;
+}
+
+void SettingsStore::sync()
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_unsynced || m_filePath.isEmpty())
+        return;
+    const int fd = ::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    const int dirFd = ::open(QFile::encodeName(QFileInfo(m_filePath).absolutePath()).constData(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    m_unsynced = false;
 }
 
 bool SettingsStore::keyExists(const QStringList& key)

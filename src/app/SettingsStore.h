@@ -67,6 +67,9 @@ public:
     bool setDword(const QStringList& key, const QString& name, quint32 data);
     bool setString(const QStringList& key, const QString& name, const QString& data);
 
+    // Forces what the changes wrote to the disk (called when the accessor closes its key).
+    void sync();
+
     struct Key; // the tree node, defined with the implementation
 
 private:
@@ -83,6 +86,7 @@ private:
     // Sections of other hives found in the file, kept verbatim so that a rewrite does not lose them.
     std::vector<QStringList> m_foreignSections;
     bool m_loaded = false;
+    bool m_unsynced = false;
     bool m_writeBlocked = false; // the file could not be read nor moved aside: never replace it
     QString m_lastError;
     mutable QMutex m_mutex;

@@ -75,6 +75,8 @@ bool TRegistry::CreateKey(const QString& key)
 
 void TRegistry::CloseKey()
 {
+    if (m_open && !m_readOnly)
+        SettingsStore::of(m_root).sync();
     m_open = false;
     m_readOnly = false;
     m_path.clear();
