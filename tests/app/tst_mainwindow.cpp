@@ -8,6 +8,11 @@
 #include "support/ScriptedPrompts.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -46,6 +51,11 @@ private slots:
     void english_setsEveryTaggedControl();
     void languageSwitch_renamesUnnamedAndRewritesModifiedCaption();
     void language3_germanUntilFirstActivationThenEnglish();
+
+    void damagedSettingsFile_reportedKeptAsideAndDefaultsUsed();
+    void helpCommands_openTheirDocuments();
+    void pageChange_overwriteIndicatorAndClearCommands();
+    void standardToolbar_shownAgainFromBandMenu();
 
     void firstActivation_showsTerminalPage();
     void fileArgument_bringsEditorForwardOnce();
@@ -558,6 +568,82 @@ void MainWindowTest::language3_germanUntilFirstActivationThenEnglish()
     TRegistry reg;
     QVERIFY(reg.OpenKeyReadOnly(SettingsKey));
     QCOMPARE(reg.ReadInteger("Language"), 3);
+}
+
+void MainWindowTest::damagedSettingsFile_reportedKeptAsideAndDefaultsUsed()
+{
+    const QString path = m_dir->filePath("HKEY_CURRENT_USER.reg");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("this is not a settings file\n\x01\x02");
+    }
+    createWindow();
+    QCOMPARE(m_prompts->texts("message").size(), 1);
+    QCOMPARE(ComBaudrate, 7);
+    const QStringList aside = QDir(m_dir->path()).entryList({"HKEY_CURRENT_USER.reg.*"}, QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    QFile kept(m_dir->filePath(aside.first()));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("this is not a settings file\n\x01\x02"));
+    // The defaults were written as on a first start.
+    TRegistry reg;
+    QVERIFY(reg.OpenKeyReadOnly(SettingsKey));
+    QCOMPARE(reg.ReadInteger("ComBaudrate"), 7);
+}
+
+void MainWindowTest::helpCommands_openTheirDocuments()
+{
+    createWindow();
+    QVERIFY(TfrmTerminal::runMenuItem(action("mnuInhalt")));
+    QCOMPARE(HelpFile, QString("Taloma-Terminal.html"));
+    QWidget* helpWindow = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "HelpWindow")
+            helpWindow = w;
+    QVERIFY(helpWindow && helpWindow->isVisible());
+    auto* browser = helpWindow->findChild<QTextBrowser*>("HelpBrowser");
+    QVERIFY(browser->source().toString().endsWith("Taloma-Terminal.html"));
+    QVERIFY(browser->toPlainText().contains("Terminalfenster"));
+
+    helpWindow->resize(300, 120); // small enough that the topic lies below the top
+    QVERIFY(TfrmTerminal::runMenuItem(action("mnuBasicReferenz")));
+    QCOMPARE(HelpFile, QString("Taloma-BASIC.html"));
+    QVERIFY(browser->source().toString().endsWith("Taloma-BASIC.html"));
+    // The view jumped to the topic "Inhalt": the document's title has scrolled out of view.
+    QVERIFY(browser->verticalScrollBar()->value() > 0);
+    QCOMPARE(browser->cursorForPosition(QPoint(4, 4)).block().text(), QString("Inhalt"));
+    helpWindow->hide();
+}
+
+void MainWindowTest::pageChange_overwriteIndicatorAndClearCommands()
+{
+    createWindow();
+    m_window->PageControl1->setCurrentWidget(m_window->TSheetEd);
+    m_window->lblUeb->setEnabled(true); // overwrite mode in the editor
+    m_window->PageControl1->setCurrentWidget(m_window->TSheetTerm);
+    QVERIFY(!m_window->lblUeb->isEnabled());
+    QVERIFY(!m_window->pnlOverWrite->isEnabled());
+    QVERIFY(!action("mnuClear")->isEnabled());
+    // Received text while the terminal is in front does not lose the editor's mode.
+    m_window->MemoT->setPlainText("READY");
+    m_window->MemoT->selectAll();
+    m_window->TSheetChange();
+    QVERIFY(action("mnuClear")->isEnabled());
+    QVERIFY(action("popClearT")->isEnabled());
+    m_window->PageControl1->setCurrentWidget(m_window->TSheetEd);
+    QVERIFY(m_window->lblUeb->isEnabled());
+    QVERIFY(m_window->pnlOverWrite->isEnabled());
+    QVERIFY(!action("tbnClear")->isEnabled());
+}
+
+void MainWindowTest::standardToolbar_shownAgainFromBandMenu()
+{
+    createWindow();
+    m_window->show();
+    m_window->tbStandard->hide();
+    action("popmnuStandard")->trigger();
+    QVERIFY(m_window->tbStandard->isVisible());
 }
 
 // --- activation and the command-line file
