@@ -3,6 +3,7 @@
 #include "app/GlobVar_Unit.h"
 #include "app/SettingsStore.h"
 #include "app/StatusBar.h"
+#include "app/StringTable.h"
 #include "app/TRegistry.h"
 #include "app/TfrmTerminal.h"
 #include "support/ScriptedPrompts.h"
@@ -508,14 +509,27 @@ void MainWindowTest::english_setsEveryTaggedControl()
     QVERIFY(action("mnuEnglish")->isChecked());
     QVERIFY(!action("mnuDeutsch")->isChecked());
 
-    // Every tagged item follows the table both ways.
-    for (QAction* a : m_window->findChildren<QAction*>()) {
-        const int tag = a->property("tag").toInt();
+    // Every tagged control of the window carries its English text from the table.
+    int checked = 0;
+    for (QObject* o : m_window->findChildren<QObject*>()) {
+        const int tag = o->property("tag").toInt();
         if (tag == 0)
             continue;
-        const QString english = a->property("toolbutton").toBool() ? a->toolTip() : a->text();
-        QVERIFY2(!english.isEmpty(), qPrintable(a->objectName()));
+        const QString english = StringTable::LoadStr(tag + 1000);
+        QVERIFY2(!english.isEmpty(), qPrintable(o->objectName()));
+        if (auto* a = qobject_cast<QAction*>(o))
+            QCOMPARE(a->property("toolbutton").toBool() ? a->toolTip() : a->text(), english);
+        else if (auto* m = qobject_cast<QMenu*>(o))
+            QCOMPARE(m->title(), english);
+        else if (auto* l = qobject_cast<QLabel*>(o))
+            QCOMPARE(l->text(), english);
+        else if (o == m_window->TSheetTerm)
+            QCOMPARE(m_window->PageControl1->tabText(0), english);
+        else
+            continue; // kinds the routine leaves alone (the overwrite panel)
+        ++checked;
     }
+    QCOMPARE(checked, 36 + 23 + 15 + 1 + 1); // menu entries, buttons, pop-up items, page, indicator
     m_window->mnuDeutschClick();
     QCOMPARE(action("mnuOpen")->text(), QString("Ö&ffnen"));
     QCOMPARE(action("tbnNew")->toolTip(), QString("Neu"));
