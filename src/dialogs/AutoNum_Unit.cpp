@@ -1,0 +1,107 @@
+#include "dialogs/AutoNum_Unit.h"
+
+#include "basic/AutoNumber.h"
+#include "basic/LineSyntax.h"
+#include "dialogs/ReNum_Unit.h"
+#include "editor/PlainTextEditLines.h"
+#include "platform/Errors.h"
+#include "platform/Prompts.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+qint32 AutoNumStart = 0;
+qint32 AutoNumStep = 0;
+
+TfrmAutoNum::TfrmAutoNum(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmAutoNum"));
+    setWindowTitle(QStringLiteral("Auto-Nummerierung"));
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Vorgaben"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    lblStartwert = new QLabel(QStringLiteral("Startwert:"), GroupBox1);
+    lblStartwert->setObjectName(QStringLiteral("lblStartwert"));
+    txtStartwert = new QLineEdit(QStringLiteral("10"), GroupBox1);
+    txtStartwert->setObjectName(QStringLiteral("txtStartwert"));
+    lblSchrittweite = new QLabel(QStringLiteral("Schrittweite:"), GroupBox1);
+    lblSchrittweite->setObjectName(QStringLiteral("lblSchrittweite"));
+    txtSchrittweite = new QLineEdit(QStringLiteral("10"), GroupBox1);
+    txtSchrittweite->setObjectName(QStringLiteral("txtSchrittweite"));
+    lblStartwert->setBuddy(txtStartwert);
+    lblSchrittweite->setBuddy(txtSchrittweite);
+
+    auto* values = new QGridLayout(GroupBox1);
+    values->addWidget(lblStartwert, 0, 0);
+    values->addWidget(txtStartwert, 0, 1);
+    values->addWidget(lblSchrittweite, 1, 0);
+    values->addWidget(txtSchrittweite, 1, 1);
+
+    BitBtnOK = new QPushButton(QStringLiteral("OK"), this);
+    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
+    BitBtnOK->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtnOK);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(BitBtnOK, &QPushButton::clicked, this, [this] {
+        setResult(Accepted);
+        BitBtnOKClick();
+        done(Accepted);
+    });
+}
+
+void TfrmAutoNum::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    centreOnScreen(this);
+}
+
+void TfrmAutoNum::keyPressEvent(QKeyEvent* event)
+{
+    // There is no Cancel button, so Esc does nothing.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmAutoNum::BitBtnOKClick()
+{
+    try {
+        if (txtStartwert->text().isEmpty())
+            txtStartwert->setText(QStringLiteral("10"));
+        AutoNumStart = StrToInt(txtStartwert->text());
+        if (txtSchrittweite->text().isEmpty())
+            txtSchrittweite->setText(QStringLiteral("10"));
+        AutoNumStep = StrToInt(txtSchrittweite->text());
+    } catch (const EConvertError& e) {
+        showError(e);
+    }
+}
+
+void toggleAutoNumber(TfrmAutoNum& dialog, QPlainTextEdit* pane, const std::function<void(bool)>& showPressed)
+{
+    if (AutoNumberOn) {
+        showPressed(false);
+        SwitchAutoNumberOff();
+        return;
+    }
+    showPressed(true);
+    dialog.exec();
+    AppendPaneLine(pane, SwitchAutoNumberOn(AutoNumStart, AutoNumStep));
+}

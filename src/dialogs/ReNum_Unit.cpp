@@ -1,0 +1,141 @@
+#include "dialogs/ReNum_Unit.h"
+
+#include "basic/LineSyntax.h"
+#include "basic/Renumber.h"
+#include "platform/Errors.h"
+#include "platform/Prompts.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+void centreOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+TfrmReNum::TfrmReNum(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmReNum"));
+    setWindowTitle(QStringLiteral("ReNummerierung"));
+
+    gboxWerte = new QGroupBox(QStringLiteral("Werte einstellen"), this);
+    gboxWerte->setObjectName(QStringLiteral("gboxWerte"));
+    lblStartwert = new QLabel(QStringLiteral("Startwert:"), gboxWerte);
+    lblStartwert->setObjectName(QStringLiteral("lblStartwert"));
+    txtStartwert = new QLineEdit(QStringLiteral("10"), gboxWerte);
+    txtStartwert->setObjectName(QStringLiteral("txtStartwert"));
+    lblSchrittweite = new QLabel(QStringLiteral("Schrittweite:"), gboxWerte);
+    lblSchrittweite->setObjectName(QStringLiteral("lblSchrittweite"));
+    txtSchrittweite = new QLineEdit(QStringLiteral("10"), gboxWerte);
+    txtSchrittweite->setObjectName(QStringLiteral("txtSchrittweite"));
+    lblStartwert->setBuddy(txtStartwert);
+    lblSchrittweite->setBuddy(txtSchrittweite);
+
+    auto* values = new QGridLayout(gboxWerte);
+    values->addWidget(lblStartwert, 0, 0);
+    values->addWidget(txtStartwert, 0, 1);
+    values->addWidget(lblSchrittweite, 1, 0);
+    values->addWidget(txtSchrittweite, 1, 1);
+
+    BitBtnCancel = new QPushButton(QStringLiteral("&Abbrechen"), this);
+    BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
+    BitBtnCancel->setAutoDefault(false);
+    BitBtnOK = new QPushButton(QStringLiteral("&OK"), this);
+    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
+    BitBtnOK->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtnCancel);
+    buttons->addWidget(BitBtnOK);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(gboxWerte);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // The closing result is set before a button's own handler runs, so the dialog closes even when the
+    // handler fails.
+    connect(BitBtnOK, &QPushButton::clicked, this, [this] {
+        setResult(Accepted);
+        BitBtnOKClick();
+        done(Accepted);
+    });
+    connect(BitBtnCancel, &QPushButton::clicked, this, [this] {
+        setResult(Rejected);
+        BitBtnCancelClick();
+        done(Rejected);
+    });
+}
+
+void TfrmReNum::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    centreOnScreen(this);
+    FormActivate();
+}
+
+void TfrmReNum::keyPressEvent(QKeyEvent* event)
+{
+    // Esc presses the Cancel button (the plain dialog would only close, which here means "go on").
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        BitBtnCancel->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmReNum::FormActivate()
+{
+    txtStartwert->setText(QString::number(RenumberStart));
+    txtSchrittweite->setText(QString::number(RenumberStep));
+    txtStartwert->setFocus(Qt::OtherFocusReason);
+    txtStartwert->selectAll();
+}
+
+void TfrmReNum::BitBtnOKClick()
+{
+    try {
+        RenumberStart = StrToInt(txtStartwert->text());
+        RenumberStep = StrToInt(txtSchrittweite->text());
+    } catch (const EConvertError& e) {
+        showError(e);
+    }
+}
+
+void TfrmReNum::BitBtnCancelClick() { RenumberConfirmed = false; }
+
+bool runRenumberDialog(TfrmReNum& dialog)
+{
+    RenumberConfirmed = true;
+    dialog.exec();
+    return RenumberConfirmed;
+}
+
+RenumberCommandResult runRenumberCommand(TfrmReNum& dialog, QPlainTextEdit* pane, bool& sortCleanupPending,
+                                         const PlainTextEditLines::ChangeListener& listener)
+{
+    if (!runRenumberDialog(dialog))
+        return RenumberCommandResult::Cancelled;
+    PlainTextEditLines lines(pane, listener);
+    const RenumberOutcome outcome = RenumberProgram(lines, RenumberStart, RenumberStep, sortCleanupPending);
+    lines.commit();
+    if (outcome == RenumberOutcome::TooFewLines)
+        return RenumberCommandResult::TooFewLines;
+    pane->moveCursor(QTextCursor::Start);
+    return RenumberCommandResult::Completed;
+}
