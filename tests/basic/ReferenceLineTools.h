@@ -1,0 +1,169 @@
+#pragma once
+
+// The line tools' rules carried out literally, edit by edit, on lines that notify after every edit:
+// the yardstick for the fast implementations in tests and benchmarks.
+
+#include "basic/EditorLines.h"
+#include "basic/LineSyntax.h"
+#include "basic/Renumber.h"
+
+#include <QStringList>
+
+#include <functional>
+
+// The pane's change handler as far as the line tools are concerned.
+struct DocumentFlags {
+    qsizetype lastLoadedLength = 0;
+    bool editorModified = false;
+    bool sortCleanupPending = false;
+
+    void changed(qsizetype textLength)
+    {
+        if (textLength != lastLoadedLength)
+            editorModified = true;
+        if (editorModified)
+            sortCleanupPending = true;
+    }
+    // A batch recorded by MemoryLines, replayed as the adapter's listener does.
+    void replay(const LineChanges& changes)
+    {
+        for (qsizetype length : changes.lengths())
+            changed(length);
+    }
+    bool operator==(const DocumentFlags&) const = default;
+};
+
+// Lines that call the handler after every single edit, like the pane does.
+class NotifyingLines final : public EditorLines {
+public:
+    NotifyingLines(const QStringList& lines, bool finalBreak, std::function<void(qsizetype)> changed)
+        : m_lines(lines), m_finalBreak(finalBreak), m_changed(std::move(changed))
+    {
+    }
+    int count() const override { return int(m_lines.size()); }
+    QString line(int index) const override { return m_lines.at(index); }
+    void setLine(int index, const QString& text) override
+    {
+        m_lines[index] = text;
+        notify();
+    }
+    void deleteLine(int index) override
+    {
+        m_lines.removeAt(index);
+        notify();
+    }
+    void appendLine(const QString& text) override
+    {
+        m_lines.append(text);
+        notify();
+    }
+    const QStringList& lines() const { return m_lines; }
+
+private:
+    void notify()
+    {
+        if (m_changed)
+            m_changed(m_lines.isEmpty() ? 0 : m_lines.join(QLatin1Char('\n')).size() + (m_finalBreak ? 1 : 0));
+    }
+    QStringList m_lines;
+    bool m_finalBreak;
+    std::function<void(qsizetype)> m_changed;
+};
+
+// MemoryLines whose recorded notifications go to a listener at every flush, as the pane adapter does.
+class FlushingLines final : public EditorLines {
+public:
+    FlushingLines(const QStringList& lines, bool finalBreak, std::function<void(const LineChanges&)> listener)
+        : m_lines(lines, finalBreak), m_listener(std::move(listener))
+    {
+    }
+    int count() const override { return m_lines.count(); }
+    QString line(int index) const override { return m_lines.line(index); }
+    void setLine(int index, const QString& text) override { m_lines.setLine(index, text); }
+    void deleteLine(int index) override { m_lines.deleteLine(index); }
+    void appendLine(const QString& text) override { m_lines.appendLine(text); }
+    void flushChanges() override
+    {
+        const LineChanges changes = m_lines.takeChanges();
+        if (!changes.isEmpty())
+            m_listener(changes);
+    }
+    QStringList lines() const { return m_lines.lines(); }
+
+private:
+    MemoryLines m_lines;
+    std::function<void(const LineChanges&)> m_listener;
+};
+
+// The sort command exactly as its rule reads: clean-up, then the exchange sort reading every number
+// afresh.
+inline void ReferenceSort(EditorLines& lines, bool& sortCleanupPending)
+{
+    if (lines.count() <= 1)
+        return;
+    if (sortCleanupPending) {
+        int i = 0;
+        while (i < lines.count()) {
+            const QString trimmed = TrimSpaces(lines.line(i));
+            lines.setLine(i, trimmed);
+            if (trimmed.isEmpty())
+                lines.deleteLine(i);
+            else
+                ++i;
+        }
+        lines.flushChanges();
+        sortCleanupPending = false;
+    }
+    const int n = lines.count();
+    for (int i = 0; i < n; ++i) {
+        qint32 key = LineNumber(lines.line(i));
+        for (int j = i + 1; j < n; ++j) {
+            const qint32 v = LineNumber(lines.line(j));
+            if (key > v) {
+                const QString atI = lines.line(i);
+                lines.setLine(i, lines.line(j));
+                lines.setLine(j, atI);
+                key = v;
+            }
+        }
+    }
+}
+
+// The exchange sort on numbers alone (each number parsed once): the reference order for long programs.
+inline std::vector<int> ReferenceExchangeOrder(const std::vector<qint32>& keys)
+{
+    std::vector<int> at(keys.size());
+    for (size_t i = 0; i < at.size(); ++i)
+        at[i] = int(i);
+    for (size_t i = 0; i < at.size(); ++i) {
+        qint32 key = keys[at[i]];
+        for (size_t j = i + 1; j < at.size(); ++j) {
+            if (key > keys[at[j]]) {
+                std::swap(at[i], at[j]);
+                key = keys[at[i]];
+            }
+        }
+    }
+    return at;
+}
+
+// The renumber command line by line: sort, table, then each line rewritten and written in turn.
+inline void ReferenceRenumber(EditorLines& lines, qint32 start, qint32 step, bool& sortCleanupPending)
+{
+    ReferenceSort(lines, sortCleanupPending);
+    const int last = lines.count() - 1;
+    if (last <= 0)
+        return;
+    RenumberTable table;
+    bool differs = false;
+    for (int k = 0; k <= last; ++k) {
+        const qint32 newNumber = qint32(quint32(start) + quint32(k) * quint32(step));
+        const qint32 oldNumber = LineNumber(lines.line(k));
+        differs = differs || newNumber != oldNumber;
+        table.append(oldNumber, newNumber);
+    }
+    if (!differs)
+        return;
+    for (int k = 0; k <= last; ++k)
+        lines.setLine(k, RenumberLine(lines.line(k), table.entries().at(k).NewNumber, table));
+}
