@@ -1,0 +1,177 @@
+// Sorting and renumbering long programs through a real editor pane: the time from reading the pane's
+// lines to the written-back result, and whether the result equals the literal rule's.
+
+#include "ReferenceLineTools.h"
+
+#include "basic/LineSyntax.h"
+#include "basic/Renumber.h"
+#include "basic/SortProgram.h"
+#include "editor/PlainTextEditLines.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int Runs = 5;
+constexpr qint32 RenumberFrom = 1000;
+constexpr qint32 RenumberBy = 5;
+
+// Lines numbered from the highest down, with a GOTO or GOSUB on every third line.
+QStringList reversedProgram(int lines)
+{
+    QStringList program;
+    program.reserve(lines);
+    for (int k = lines; k >= 1; --k) {
+        const int number = k * 10;
+        switch (k % 3) {
+        case 0:
+            program.append(QStringLiteral("%1 IF X>%2 THEN GOTO %3").arg(number).arg(k).arg((k * 7 % lines + 1) * 10));
+            break;
+        case 1:
+            program.append(QStringLiteral("%1 PRINT \"Zeile\",%2:X=X+1").arg(number).arg(k));
+            break;
+        default:
+            program.append(QStringLiteral("%1 REM Schritt %2").arg(number).arg(k));
+            break;
+        }
+        if (k % 3 == 0 && k % 2 == 0)
+            program.last() = QStringLiteral("%1 GOSUB %2").arg(number).arg((k * 13 % lines + 1) * 10);
+    }
+    return program;
+}
+
+QStringList referenceSorted(const QStringList& program)
+{
+    std::vector<qint32> keys;
+    keys.reserve(program.size());
+    for (const QString& line : program)
+        keys.push_back(LineNumber(line));
+    QStringList sorted;
+    for (int index : ReferenceExchangeOrder(keys))
+        sorted.append(program.at(index));
+    return sorted;
+}
+
+QStringList referenceRenumbered(const QStringList& sorted, qint32 start, qint32 step)
+{
+    RenumberTable table;
+    bool differs = false;
+    for (int k = 0; k < sorted.size(); ++k) {
+        table.append(LineNumber(sorted.at(k)), start + k * step);
+        differs = differs || table.entries().at(k).OldNumber != table.entries().at(k).NewNumber;
+    }
+    if (!differs)
+        return sorted;
+    QStringList result;
+    for (int k = 0; k < sorted.size(); ++k)
+        result.append(RenumberLine(sorted.at(k), table.entries().at(k).NewNumber, table));
+    return result;
+}
+
+// Median time in milliseconds of `command` on a pane freshly filled with the program each run.
+double medianMs(QPlainTextEdit& pane, const QStringList& program,
+                const std::function<void(PlainTextEditLines&)>& command, QStringList& result)
+{
+    std::vector<double> times;
+    for (int run = 0; run < Runs; ++run) {
+        pane.setPlainText(program.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+        QElapsedTimer timer;
+        timer.start();
+        {
+            PlainTextEditLines lines(&pane, [](const LineChanges&) {});
+            command(lines);
+        }
+        times.push_back(timer.nsecsElapsed() / 1e6);
+        result = PlainTextEditLines::paneLines(&pane);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void measure(QPlainTextEdit& pane, int lines)
+{
+    const QStringList program = reversedProgram(lines);
+    QElapsedTimer referenceTimer;
+    referenceTimer.start();
+    const QStringList sortedReference = referenceSorted(program);
+    const QStringList renumberedReference = referenceRenumbered(sortedReference, RenumberFrom, RenumberBy);
+    const double referenceMs = referenceTimer.nsecsElapsed() / 1e6;
+
+    QStringList sorted;
+    const double sortMs = medianMs(
+        pane, program,
+        [](PlainTextEditLines& l) {
+            bool pending = true;
+            SortProgram(l, pending);
+        },
+        sorted);
+    QStringList renumbered;
+    const double renumberMs = medianMs(
+        pane, program,
+        [](PlainTextEditLines& l) {
+            bool pending = true;
+            RenumberProgram(l, RenumberFrom, RenumberBy, pending);
+        },
+        renumbered);
+
+    std::printf("%6d lines  sort %8.1f ms  identical: %s\n", lines, sortMs, sorted == sortedReference ? "yes" : "no");
+    std::printf("%6d lines  renumber %4.1f ms  identical: %s\n", lines, renumberMs,
+                renumbered == renumberedReference ? "yes" : "no");
+    std::printf("%6d lines  (reference, numbers parsed once: %.1f ms)\n", lines, referenceMs);
+}
+
+// Harder cases for the order computation and the length bookkeeping: many equal numbers, and lines of
+// one length with a single longer line that no exchange touches.
+void measureCorners(QPlainTextEdit& pane)
+{
+    QStringList duplicates;
+    for (int k = 0; k < 10000; ++k)
+        duplicates.append(QStringLiteral("%1 PRINT %2").arg(k % 2 ? 500 : (k % 997) * 10).arg(k));
+    QStringList result;
+    double ms = medianMs(
+        pane, duplicates,
+        [](PlainTextEditLines& l) {
+            bool pending = false;
+            SortProgram(l, pending);
+        },
+        result);
+    std::printf(" 10000 lines, half of them number 500: sort %.1f ms  identical: %s\n", ms,
+                result == referenceSorted(duplicates) ? "yes" : "no");
+
+    QStringList sameLength;
+    for (int k = 9999; k >= 1; --k)
+        sameLength.append(QStringLiteral("%1 A").arg(k + 10000));
+    sameLength.append(QStringLiteral("99999 LONGER LINE"));
+    ms = medianMs(
+        pane, sameLength,
+        [](PlainTextEditLines& l) {
+            bool pending = false;
+            SortProgram(l, pending);
+        },
+        result);
+    std::printf(" 10000 lines of one length, reversed: sort %.1f ms  identical: %s\n", ms,
+                result == referenceSorted(sameLength) ? "yes" : "no");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QPlainTextEdit pane;
+    std::printf("bench_basic: median of %d runs through a QPlainTextEdit (targets: 1000 lines < 50 ms, "
+                "10000 lines < 1000 ms)\n",
+                Runs);
+    measure(pane, 1000);
+    measure(pane, 10000);
+    measureCorners(pane);
+    return 0;
+}
