@@ -191,15 +191,9 @@ void BasicUiTest::renumberDialog_conversionError_data()
     QTest::addColumn<int>("startAfter");
     QTest::addColumn<int>("stepAfter");
     // A failing start value ends the handler before the step is read.
-    QTest::newRow("start fails") << "abc"
-                                 << "5"
-                                 << "'abc' ist kein gültiger Integerwert" << 10 << 10;
-    QTest::newRow("empty step fails") << "$20"
-                                      << ""
-                                      << "'' ist kein gültiger Integerwert" << 32 << 10;
-    QTest::newRow("trailing space") << "20 "
-                                    << "5"
-                                    << "'20 ' ist kein gültiger Integerwert" << 10 << 10;
+    QTest::newRow("start fails") << "abc" << "5" << "'abc' ist kein gültiger Integerwert" << 10 << 10;
+    QTest::newRow("empty step fails") << "$20" << "" << "'' ist kein gültiger Integerwert" << 32 << 10;
+    QTest::newRow("trailing space") << "20 " << "5" << "'20 ' ist kein gültiger Integerwert" << 10 << 10;
 }
 
 void BasicUiTest::renumberDialog_conversionError()
@@ -265,8 +259,7 @@ void BasicUiTest::renumberCommand_errors_writeBackWhatWasDone_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("message");
-    QTest::newRow("sort stops at a line without number") << "20 A\n10 B\nX\n5 C"
-                                                         << "10 B\n20 A\nX\n5 C"
+    QTest::newRow("sort stops at a line without number") << "20 A\n10 B\nX\n5 C" << "10 B\n20 A\nX\n5 C"
                                                          << "'X' ist kein gültiger Integerwert";
     QTest::newRow("renumbering stops at a target") << "30 RETI\n20 END\n10 ONTIME 5 ,30\n"
                                                    << "10 ONTIME 5 ,30\n20 END\n30 RETI\n"
@@ -424,54 +417,16 @@ void BasicUiTest::autoNumber_dialogPaths_data()
     QTest::addColumn<QString>("startBoxAfter");
     QTest::addColumn<QString>("stepBoxAfter");
     QTest::addColumn<QString>("message");
-    QTest::newRow("preset values") << "10"
-                                   << "10"
-                                   << "ok"
-                                   << "10" << 10 << "10"
-                                   << "10"
-                                   << "";
-    QTest::newRow("empty boxes become 10") << ""
-                                           << ""
-                                           << "ok"
-                                           << "10" << 10 << "10"
-                                           << "10"
-                                           << "";
-    QTest::newRow("negative start") << "-5"
-                                    << "2"
-                                    << "ok"
-                                    << "-5" << 2 << "-5"
-                                    << "2"
-                                    << "";
-    QTest::newRow("Enter presses OK") << "$10"
-                                      << "3"
-                                      << "enter"
-                                      << "16" << 3 << "$10"
-                                      << "3"
-                                      << "";
-    QTest::newRow("close box reads nothing") << "50"
-                                             << "5"
-                                             << "close"
-                                             << "0" << 0 << "50"
-                                             << "5"
-                                             << "";
-    QTest::newRow("Esc does nothing, then OK") << "7"
-                                               << "1"
-                                               << "esc"
-                                               << "7" << 1 << "7"
-                                               << "1"
-                                               << "";
+    QTest::newRow("preset values") << "10" << "10" << "ok" << "10" << 10 << "10" << "10" << "";
+    QTest::newRow("empty boxes become 10") << "" << "" << "ok" << "10" << 10 << "10" << "10" << "";
+    QTest::newRow("negative start") << "-5" << "2" << "ok" << "-5" << 2 << "-5" << "2" << "";
+    QTest::newRow("Enter presses OK") << "$10" << "3" << "enter" << "16" << 3 << "$10" << "3" << "";
+    QTest::newRow("close box reads nothing") << "50" << "5" << "close" << "0" << 0 << "50" << "5" << "";
+    QTest::newRow("Esc does nothing, then OK") << "7" << "1" << "esc" << "7" << 1 << "7" << "1" << "";
     // The failing start keeps its old value (0), and the step is not read at all.
-    QTest::newRow("start does not convert") << "1X"
-                                            << ""
-                                            << "ok"
-                                            << "0" << 0 << "1X"
-                                            << ""
+    QTest::newRow("start does not convert") << "1X" << "" << "ok" << "0" << 0 << "1X" << ""
                                             << "'1X' ist kein gültiger Integerwert";
-    QTest::newRow("step does not convert") << "30"
-                                           << "1 0"
-                                           << "ok"
-                                           << "30" << 0 << "30"
-                                           << "1 0"
+    QTest::newRow("step does not convert") << "30" << "1 0" << "ok" << "30" << 0 << "30" << "1 0"
                                            << "'1 0' ist kein gültiger Integerwert";
 }
 
@@ -530,14 +485,10 @@ void BasicUiTest::autoNumber_appendsAfterTheLastLine_data()
 {
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
-    QTest::newRow("empty pane") << ""
-                                << "10";
-    QTest::newRow("without final break") << "5 A"
-                                         << "5 A\n10";
-    QTest::newRow("with final break") << "5 A\n"
-                                      << "5 A\n10";
-    QTest::newRow("empty last line") << "5 A\n\n"
-                                     << "5 A\n\n10";
+    QTest::newRow("empty pane") << "" << "10";
+    QTest::newRow("without final break") << "5 A" << "5 A\n10";
+    QTest::newRow("with final break") << "5 A\n" << "5 A\n10";
+    QTest::newRow("empty last line") << "5 A\n\n" << "5 A\n\n10";
 }
 
 void BasicUiTest::autoNumber_appendsAfterTheLastLine()

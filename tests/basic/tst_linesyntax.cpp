@@ -1,5 +1,4 @@
 #include "basic/LineSyntax.h"
-#include "basic/ProgramText.h"
 #include "platform/Errors.h"
 
 #include <QTest>
@@ -16,10 +15,6 @@ private slots:
     void lineNumber_takesTheTextUpToTheFirstSpaceOnly();
     void trimming_touchesSpacesOnly_data();
     void trimming_touchesSpacesOnly();
-    void isDigit_acceptsAsciiDigitsOnly();
-    void lowerAscii_leavesUmlautsAlone();
-    void programText_splitsCrLfAndLf_data();
-    void programText_splitsCrLfAndLf();
 };
 
 void LineSyntaxTest::conversion_acceptedForms_data()
@@ -97,20 +92,13 @@ void LineSyntaxTest::lineNumber_takesTheTextUpToTheFirstSpaceOnly_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("firstWord");
     QTest::addColumn<bool>("converts");
-    QTest::newRow("number and statement") << "10 PRINT A"
-                                          << "10" << true;
-    QTest::newRow("glued") << "10PRINT A"
-                           << "10PRINT" << false;
-    QTest::newRow("leading space") << " 10 PRINT"
-                                   << "" << false;
-    QTest::newRow("tab is no separator") << "10\tPRINT"
-                                         << "10\tPRINT" << false;
-    QTest::newRow("number only") << "10"
-                                 << "10" << true;
-    QTest::newRow("empty line") << ""
-                                << "" << false;
-    QTest::newRow("hex line number") << "$A END"
-                                     << "$A" << true;
+    QTest::newRow("number and statement") << "10 PRINT A" << "10" << true;
+    QTest::newRow("glued") << "10PRINT A" << "10PRINT" << false;
+    QTest::newRow("leading space") << " 10 PRINT" << "" << false;
+    QTest::newRow("tab is no separator") << "10\tPRINT" << "10\tPRINT" << false;
+    QTest::newRow("number only") << "10" << "10" << true;
+    QTest::newRow("empty line") << "" << "" << false;
+    QTest::newRow("hex line number") << "$A END" << "$A" << true;
 }
 
 void LineSyntaxTest::lineNumber_takesTheTextUpToTheFirstSpaceOnly()
@@ -133,21 +121,11 @@ void LineSyntaxTest::trimming_touchesSpacesOnly_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("trimmed");
     QTest::addColumn<QString>("leadingTrimmed");
-    QTest::newRow("both ends") << "  20 B  "
-                               << "20 B"
-                               << "20 B  ";
-    QTest::newRow("tabs only stay") << "\t\t"
-                                    << "\t\t"
-                                    << "\t\t";
-    QTest::newRow("tab inside spaces") << " \t "
-                                       << "\t"
-                                       << "\t ";
-    QTest::newRow("spaces only") << "    "
-                                 << ""
-                                 << "";
-    QTest::newRow("nothing to trim") << "A B"
-                                     << "A B"
-                                     << "A B";
+    QTest::newRow("both ends") << "  20 B  " << "20 B" << "20 B  ";
+    QTest::newRow("tabs only stay") << "\t\t" << "\t\t" << "\t\t";
+    QTest::newRow("tab inside spaces") << " \t " << "\t" << "\t ";
+    QTest::newRow("spaces only") << "    " << "" << "";
+    QTest::newRow("nothing to trim") << "A B" << "A B" << "A B";
     QTest::newRow("no-break space stays")
         << QString(QChar(0xA0)) + " x" << QString(QChar(0xA0)) + " x" << QString(QChar(0xA0)) + " x";
 }
@@ -159,40 +137,6 @@ void LineSyntaxTest::trimming_touchesSpacesOnly()
     QFETCH(QString, leadingTrimmed);
     QCOMPARE(TrimSpaces(text), trimmed);
     QCOMPARE(TrimLeadingSpaces(text), leadingTrimmed);
-}
-
-void LineSyntaxTest::isDigit_acceptsAsciiDigitsOnly()
-{
-    for (char16_t c = 0; c < 0x700; ++c)
-        QCOMPARE(IsDigit(QChar(c)), c >= '0' && c <= '9');
-}
-
-void LineSyntaxTest::lowerAscii_leavesUmlautsAlone()
-{
-    QCOMPARE(LowerAscii(QStringLiteral("GOTO Ä ÖL Zz @[")), QStringLiteral("goto Ä Öl zz @["));
-}
-
-void LineSyntaxTest::programText_splitsCrLfAndLf_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<bool>("finalBreak");
-    QTest::newRow("empty text has no line") << "" << QStringList() << false;
-    QTest::newRow("one break is one empty line") << "\n" << QStringList{""} << true;
-    QTest::newRow("CR LF") << "10 A\r\n20 B\r\n" << QStringList{"10 A", "20 B"} << true;
-    QTest::newRow("LF without final break") << "10 A\n20 B" << QStringList{"10 A", "20 B"} << false;
-    QTest::newRow("empty lines inside") << "10 A\n\n\n20 B\n" << QStringList{"10 A", "", "", "20 B"} << true;
-    QTest::newRow("lone CR stays in the line") << "10 A\rB\n" << QStringList{"10 A\rB"} << true;
-}
-
-void LineSyntaxTest::programText_splitsCrLfAndLf()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, lines);
-    QFETCH(bool, finalBreak);
-    const ProgramText program = SplitProgramText(text);
-    QCOMPARE(program.lines, lines);
-    QCOMPARE(program.finalBreak, finalBreak);
 }
 
 QTEST_GUILESS_MAIN(LineSyntaxTest)
