@@ -6,7 +6,9 @@
 #include "TfrmHallo.h"
 #include "TfrmTerminal.h"
 
+#include "dialogs/AutoNum_Unit.h"
 #include "dialogs/Info_Unit.h"
+#include "dialogs/ReNum_Unit.h"
 #include "dialogs/TfrmComPort.h"
 #include "dialogs/TfrmEinstFarben.h"
 #include "dialogs/TfrmEinstellungen.h"
@@ -54,10 +56,13 @@ void CreateForms(const QStringList& arguments)
     f.frmEinstFarben = new TfrmEinstFarben(f.frmTerminal);
     f.frmComPort = new TfrmComPort(f.frmTerminal);
     f.frmInfo = new TfrmInfo(f.frmTerminal);
+    f.frmAutoNum = new TfrmAutoNum(f.frmTerminal);
     f.frmTab = new TfrmTab(f.frmTerminal);
+    f.frmReNum = new TfrmReNum(f.frmTerminal);
     f.frmFTaste = new TfrmFTaste(f.frmTerminal);
     f.frmTerminal->setInfoDialog(f.frmInfo);
     f.frmTerminal->setFunctionKeyWindow(f.frmFTaste);
+    f.frmTerminal->setLineToolDialogs(f.frmReNum, f.frmAutoNum);
 }
 
 void DestroyForms()

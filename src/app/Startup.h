@@ -11,6 +11,8 @@ class TfrmComPort;
 class TfrmInfo;
 class TfrmTab;
 class TfrmFTaste;
+class TfrmAutoNum;
+class TfrmReNum;
 
 // The program's windows. Each is created once at start-up, in this order, and lives until the end.
 struct Forms {
@@ -21,7 +23,9 @@ struct Forms {
     TfrmEinstFarben* frmEinstFarben = nullptr;
     TfrmComPort* frmComPort = nullptr;
     TfrmInfo* frmInfo = nullptr;
+    TfrmAutoNum* frmAutoNum = nullptr;
     TfrmTab* frmTab = nullptr;
+    TfrmReNum* frmReNum = nullptr;
     TfrmFTaste* frmFTaste = nullptr;
 };
 

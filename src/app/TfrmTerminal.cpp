@@ -275,6 +275,9 @@ void TfrmTerminal::buildMenus()
     connect(mnuBasicReferenz, &QAction::triggered, this, &TfrmTerminal::mnuBasicReferenzClick);
     connect(mnuUpdate, &QAction::triggered, this, &TfrmTerminal::mnuUpdateClick);
     connect(mnuInfo, &QAction::triggered, this, &TfrmTerminal::mnuInfoClick);
+    connect(mnuSort, &QAction::triggered, this, &TfrmTerminal::mnuSortClick);
+    connect(mnuReNumber, &QAction::triggered, this, &TfrmTerminal::mnuReNumberClick);
+    connect(mnuAutoNumber, &QAction::triggered, this, &TfrmTerminal::mnuAutoNumberClick);
 
     // Drop-down of the Open button: the recent files.
     popmnuDL = new QMenu(this);

@@ -15,8 +15,11 @@ class QPlainTextEdit;
 class QTabWidget;
 class QTimer;
 class QToolBar;
+class LineChanges;
 class StatusBar;
 class TRegistry;
+class TfrmAutoNum;
+class TfrmReNum;
 
 // The main window: the terminal and editor pages, the menus and toolbars, the status bar with its
 // clock, and the start-up, settings and file handling that belong to the window's frame. Every control
@@ -79,6 +82,11 @@ public:
     void mnuCloseClick();
     void mnuDateiNrClick(int number);
 
+    // --- BASIC line-number tools
+    void mnuSortClick();
+    void mnuReNumberClick();
+    void mnuAutoNumberClick();
+
     // The pane's plain/rich mode: rich panes read and write their files as RTF.
     bool editorRichMode() const { return m_richMode; }
 
@@ -86,6 +94,11 @@ public:
     void setFunctionKeyWindow(QWidget* window) { m_functionKeys = window; }
     void setUpdateDialog(QWidget* dialog) { m_updateDialog = dialog; }
     void setInfoDialog(QWidget* dialog) { m_infoDialog = dialog; }
+    void setLineToolDialogs(TfrmReNum* reNum, TfrmAutoNum* autoNum)
+    {
+        m_reNum = reNum;
+        m_autoNum = autoNum;
+    }
 
     QPlainTextEdit* MemoT = nullptr;
     QPlainTextEdit* RTF = nullptr;
@@ -153,6 +166,9 @@ private:
     void showEditorPage(const QString& caption);
     QString editorCaption(bool withMark) const;
     int editorTextLength() const;
+    // The change handler's work for a text of the given length.
+    void editorTextChanged(int length);
+    void replayEditorChanges(const LineChanges& changes);
     // Saves only when the document is modified; false when the save did not happen.
     bool askToSaveChanges(const QString& question);
     void writeEditorFile(const QString& path);
@@ -165,6 +181,8 @@ private:
     QWidget* m_functionKeys = nullptr;
     QWidget* m_updateDialog = nullptr;
     QWidget* m_infoDialog = nullptr;
+    TfrmReNum* m_reNum = nullptr;
+    TfrmAutoNum* m_autoNum = nullptr;
     bool m_richMode = false;
     bool m_overwriteWasEnabled = false;
     bool m_lastPageWasEditor = false;

@@ -161,9 +161,11 @@ void TfrmTerminal::AddRecentFile()
     }
 }
 
-void TfrmTerminal::RTFChange()
+void TfrmTerminal::RTFChange() { editorTextChanged(editorTextLength()); }
+
+void TfrmTerminal::editorTextChanged(int length)
 {
-    if (!LoadingFile && editorTextLength() != LastLoadedLength)
+    if (!LoadingFile && length != LastLoadedLength)
         EditorModified = true;
     if (EditorModified) {
         PageControl1->setTabText(PageControl1->indexOf(TSheetEd), editorCaption(true));

@@ -15,6 +15,7 @@ list(APPEND UI_SOURCES
     app/TfrmTerminal.h app/TfrmTerminal.cpp
     app/TfrmTerminal_Settings.cpp
     app/TfrmTerminal_Files.cpp
+    app/TfrmTerminal_Basic.cpp
     app/Startup.h app/Startup.cpp
 )
 # The settings store has a list of its own.

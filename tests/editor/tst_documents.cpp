@@ -4,9 +4,16 @@
 #include "app/GlobVar_Unit.h"
 #include "app/SettingsStore.h"
 #include "app/TfrmTerminal.h"
+#include "dialogs/AutoNum_Unit.h"
+#include "dialogs/ReNum_Unit.h"
+#include "platform/Errors.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -45,6 +52,9 @@ private slots:
     void recentItem_cancelledCloseKeepsDocument();
     void drop_threeFilesLoadsTheLast();
     void drop_onModifiedDocumentAsks();
+
+    void lineTools_fromMenuAndToolbar();
+    void sortError_reachesTheCaller();
 
     void highBytes_comeBackByteForByte();
     void rtf_roundTripThroughTheEditor();
@@ -399,6 +409,53 @@ void DocumentsTest::drop_onModifiedDocumentAsks()
     m_prompts->answers.enqueue(Answer::No);
     m_window->dropFiles({f});
     QCOMPARE(m_window->RTF->toPlainText(), QString("10 DROPPED\n"));
+}
+
+// --- the line-number tools through the window
+
+void DocumentsTest::lineTools_fromMenuAndToolbar()
+{
+    m_window->setLineToolDialogs(new TfrmReNum(m_window.get()), new TfrmAutoNum(m_window.get()));
+    typeText("30 GOTO 10\n10 PRINT 1\n20 GOSUB 30");
+    m_window->findChild<QAction*>("tbnZNSort")->trigger();
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 PRINT 1\n20 GOSUB 30\n30 GOTO 10"));
+
+    // Renumber with start 100 and step 5, accepted with OK once the dialog is up.
+    QTimer::singleShot(0, this, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit*>("txtStartwert")->setText("100");
+        dialog->findChild<QLineEdit*>("txtSchrittweite")->setText("5");
+        dialog->findChild<QPushButton*>("BitBtnOK")->click();
+    });
+    m_window->findChild<QAction*>("tbnRenumber")->trigger();
+    QCOMPARE(m_window->RTF->toPlainText(), QString("100 print 1\n105 gosub 110\n110 goto 100") /* the rewritten lines are lower case */);
+    QVERIFY(!EditorModified);
+    QCOMPARE(editorCaption(), QString("Editor - ohne Namen"));
+
+    // Auto-numbering: the dialog closes by its OK; the start line is appended and the button pressed.
+    QTimer::singleShot(0, this, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit*>("txtStartwert")->setText("200");
+        dialog->findChild<QPushButton*>("BitBtnOK")->click();
+    });
+    TfrmTerminal::runMenuItem(m_window->findChild<QAction*>("mnuAutoNumber"));
+    QVERIFY(m_window->tbnAutoNum->isChecked());
+    QVERIFY(m_window->RTF->toPlainText().endsWith("\n200"));
+    TfrmTerminal::runMenuItem(m_window->findChild<QAction*>("mnuAutoNumber"));
+    QVERIFY(!m_window->tbnAutoNum->isChecked());
+}
+
+void DocumentsTest::sortError_reachesTheCaller()
+{
+    typeText("20 A\n10PRINT\n5 B");
+    try {
+        TfrmTerminal::runMenuItem(m_window->findChild<QAction*>("mnuSort"));
+        QFAIL("no error");
+    } catch (const EConvertError& e) {
+        QCOMPARE(e.message(), QString("'10PRINT' ist kein gültiger Integerwert"));
+    }
 }
 
 // --- file contents
