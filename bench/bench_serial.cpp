@@ -120,7 +120,8 @@ void readThroughput(TSerComm& comm, Pty& pty, qint64 total)
     std::thread writer([&] {
         const QByteArray chunk(4096, 'r');
         for (qint64 sent = 0; sent < total;) {
-            const ssize_t n = ::write(pty.master, chunk.constData(), size_t(std::min<qint64>(chunk.size(), total - sent)));
+            const size_t size = size_t(std::min<qint64>(chunk.size(), total - sent));
+            const ssize_t n = ::write(pty.master, chunk.constData(), size);
             if (n > 0)
                 sent += n;
             else if (n < 0 && errno != EINTR && errno != EAGAIN)

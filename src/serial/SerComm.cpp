@@ -480,7 +480,8 @@ int TSerCustomComm::WriteBytes(const void* bytes, int count)
                 claimLossReport();
             RaiseCommError(QStringLiteral("Write error (%d), %s"), error);
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        using std::chrono::milliseconds;
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             break;
         pollfd p{m_handle, POLLOUT, 0};

@@ -61,9 +61,11 @@ private slots:
     void write_secondWrite_failsWhenNothingDrains_andQueuesNothing();
     void txEmpty_oncePerDrainedWrite();
     void txEmpty_emptyWriteStillReports();
+    void directWrite_sendsOnCallersThread_andDeviceReportsEmpty();
     void rxChar_burstWhileBusy_isAnnouncedOnceWithItsCount();
     void rxChar_partialRead_restWaitsForMoreBytes();
     void rxChar_onlyWhileMonitored();
+    void consumers_takeReceivedBlocksInsteadOfRxChar();
     void close_noEventsAfterwards_andQueuesDiscarded();
     void close_insideOwnEventHandler_doesNotHang_data();
     void close_insideOwnEventHandler_doesNotHang();
@@ -226,6 +228,19 @@ void SerIoTest::txEmpty_emptyWriteStillReports()
     QCOMPARE(m_pty->drain(100), QByteArray());
 }
 
+void SerIoTest::directWrite_sendsOnCallersThread_andDeviceReportsEmpty()
+{
+    m_comm->SetDirectWrite(true);
+    m_comm->Open();
+    // The bytes have left when the call returns; the transmit-empty event then comes from the device.
+    QCOMPARE(m_comm->WriteBytes("direct", 6), 6);
+    QCOMPARE(m_pty->read(6, 3000), QByteArray("direct"));
+    QTRY_COMPARE(m_txEmpty, 1);
+    QVERIFY(m_comm->WriteString(QByteArray(5000, 'd')));
+    QCOMPARE(m_pty->read(5000, 3000).size(), 5000);
+    QTRY_COMPARE(m_txEmpty, 2);
+}
+
 void SerIoTest::rxChar_burstWhileBusy_isAnnouncedOnceWithItsCount()
 {
     QByteArray got;
@@ -283,6 +298,39 @@ void SerIoTest::rxChar_onlyWhileMonitored()
     m_pty->write("still");
     got.clear();
     QTRY_COMPARE(got += m_comm->ReadString(), QByteArray("still"));
+}
+
+void SerIoTest::consumers_takeReceivedBlocksInsteadOfRxChar()
+{
+    struct Consumer final : TSerDataConsumer {
+        QByteArray blocks;
+        QList<uint32_t> masks;
+        void RxBuffer(TSerCustomComm*, const uint8_t* data, int count) override
+        {
+            blocks.append(reinterpret_cast<const char*>(data), count);
+        }
+        void CommEvents(TSerCustomComm*, uint32_t mask) override { masks.append(mask); }
+    } consumer;
+    QByteArray viaEvent;
+    m_comm->OnRxChar = [&](TSerCustomComm*, int count) { m_rxCounts.append(count); };
+    m_comm->OnRxBuf = [&](TSerCustomComm*, const uint8_t* data, int count) {
+        viaEvent.append(reinterpret_cast<const char*>(data), count);
+    };
+    m_comm->AttachConsumer(&consumer);
+    m_comm->Open();
+    m_pty->write("block");
+    QTRY_COMPARE(consumer.blocks, QByteArray("block"));
+    QCOMPARE(viaEvent, QByteArray("block"));
+    QVERIFY(m_rxCounts.isEmpty());
+    QCOMPARE(m_comm->InputCount(), 0);
+
+    // Line events reach the consumer too; detached, it hears nothing more and OnRxChar is back.
+    m_comm->WriteByte('x');
+    QTRY_VERIFY(consumer.masks.contains(SerEv::TxEmpty));
+    m_comm->DetachConsumer(&consumer);
+    m_pty->write("plain");
+    QTRY_COMPARE(m_rxCounts.size(), 1);
+    QCOMPARE(consumer.blocks, QByteArray("block"));
 }
 
 void SerIoTest::close_noEventsAfterwards_andQueuesDiscarded()
@@ -372,7 +420,8 @@ void SerIoTest::unplug_reportedOnce_noBusyLoop_closeAndReopenWork()
     m_pty->closeMaster();
     QTRY_COMPARE(m_prompts->texts("message").size(), 1);
     static const QRegularExpression lost(QStringLiteral("^(Read|Write) error \\(\\d+\\), .+$"));
-    QVERIFY2(lost.match(m_prompts->texts("message").value(0)).hasMatch(), qPrintable(m_prompts->texts("message").value(0)));
+    QVERIFY2(lost.match(m_prompts->texts("message").value(0)).hasMatch(),
+             qPrintable(m_prompts->texts("message").value(0)));
     QVERIFY(m_comm->DeviceLost());
 
     // Idle from now on: no more reports, no thread spinning on the dead device.

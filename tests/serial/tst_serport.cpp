@@ -167,19 +167,18 @@ void SerPortTest::open_lineSettingsReachTheDevice_data()
     QTest::newRow("9600,8,N,1") << 7 << 0 << 5 << 1 << 1 << unsigned(CS8) << 0u << false << 9600u << false;
     QTest::newRow("19200,7,E,2") << 9 << 0 << 4 << 3 << 3 << unsigned(CS7) << unsigned(PARENB) << true << 19200u
                                  << false;
-    QTest::newRow("110,5,O,1.5") << 1 << 0 << 2 << 2 << 2 << unsigned(CS5) << unsigned(PARENB | PARODD) << true
-                                 << 110u << false;
+    QTest::newRow("110,5,O,1.5") << 1 << 0 << 2 << 2 << 2 << unsigned(CS5) << unsigned(PARENB | PARODD) << true << 110u
+                                 << false;
     QTest::newRow("38400,6,M,1") << 10 << 0 << 3 << 4 << 1 << unsigned(CS6) << unsigned(PARENB | PARODD | CMSPAR)
                                  << false << 38400u << false;
     QTest::newRow("300,8,S,1") << 2 << 0 << 5 << 5 << 1 << unsigned(CS8) << unsigned(PARENB | CMSPAR) << false << 300u
                                << false;
-    QTest::newRow("14400 outside the table") << 8 << 0 << 5 << 1 << 1 << unsigned(CS8) << 0u << false << 14400u
-                                             << true;
+    QTest::newRow("14400 outside the table") << 8 << 0 << 5 << 1 << 1 << unsigned(CS8) << 0u << false << 14400u << true;
     QTest::newRow("57600 (old code 12)") << 12 << 0 << 5 << 1 << 1 << unsigned(CS8) << 0u << false << 57600u << false;
     QTest::newRow("user 56000") << 0 << 56000 << 5 << 1 << 1 << unsigned(CS8) << 0u << false << 56000u << true;
     QTest::newRow("user 256000") << 0 << 256000 << 5 << 1 << 1 << unsigned(CS8) << 0u << false << 256000u << true;
-    QTest::newRow("user 115200 in the table") << 0 << 115200 << 5 << 1 << 1 << unsigned(CS8) << 0u << false
-                                              << 115200u << false;
+    QTest::newRow("user 115200 in the table")
+        << 0 << 115200 << 5 << 1 << 1 << unsigned(CS8) << 0u << false << 115200u << false;
 }
 
 void SerPortTest::open_lineSettingsReachTheDevice()

@@ -7,7 +7,6 @@
 #include "serial/PortCodes.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
-#include "serial/SerCommBuffer.h"
 #include "serial/SerInputQueue.h"
 #include "serial/SerialPortList.h"
 
@@ -60,7 +59,6 @@ private slots:
     void groups_updateFoldsNotifications();
     void groups_assign_copiesOnceAndOnlyFromSameClass();
     void component_ownsItsGroups();
-    void eventChars_sharedSetterByIndex();
 
     void codes_data();
     void codes();
@@ -69,7 +67,6 @@ private slots:
     void applyPortCodes_setsKnownCodesAndKeepsOthers();
 
     void formatError_fillsCodeTextAndPercent();
-    void commBuffer_consumeKeepsOrder();
 
     void inputQueue_boundedOrderedAndAnnouncedOnce();
     void inputQueue_rulesAndLoss();
@@ -146,27 +143,6 @@ void SerSettingsTest::component_ownsItsGroups()
     QCOMPARE(comm.Buffers().ReadSize(), 64);
     mine.SetReadSize(128); // the component copied, it does not share
     QCOMPARE(comm.Buffers().ReadSize(), 64);
-}
-
-void SerSettingsTest::eventChars_sharedSetterByIndex()
-{
-    TSerEventChars chars;
-    QCOMPARE(chars.XonChar(), 17);
-    QCOMPARE(chars.XoffChar(), 19);
-    QCOMPARE(chars.ErrorChar(), 0);
-    int notified = 0;
-    chars.SetOnChange([&] { ++notified; });
-    for (int index = 1; index <= 5; ++index)
-        chars.SetChar(index, uint8_t(0x40 + index));
-    QCOMPARE(notified, 5);
-    QCOMPARE(chars.XonChar(), 0x41);
-    QCOMPARE(chars.XoffChar(), 0x42);
-    QCOMPARE(chars.ErrorChar(), 0x43);
-    QCOMPARE(chars.EventChar(), 0x44);
-    QCOMPARE(chars.EofChar(), 0x45);
-    chars.SetChar(6, 1);
-    chars.SetChar(0, 1);
-    QCOMPARE(notified, 5);
 }
 
 void SerSettingsTest::codes_data()
@@ -272,19 +248,6 @@ void SerSettingsTest::formatError_fillsCodeTextAndPercent()
     QCOMPARE(SerFormatError(QStringLiteral("50% off"), 1), QStringLiteral("50% off"));
 }
 
-void SerSettingsTest::commBuffer_consumeKeepsOrder()
-{
-    TSerCommBuffer buffer(8);
-    buffer.Append(reinterpret_cast<const uint8_t*>("abcdef"), 6);
-    buffer.Consume(4);
-    QCOMPARE(buffer.Fill(), 2);
-    buffer.Append(reinterpret_cast<const uint8_t*>("ghijkl"), 6);
-    QCOMPARE(buffer.Fill(), 8);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(buffer.Data()), buffer.Fill()), QByteArray("efghijkl"));
-    buffer.Consume(8);
-    QCOMPARE(buffer.Fill(), 0);
-}
-
 void SerSettingsTest::inputQueue_boundedOrderedAndAnnouncedOnce()
 {
     int fds[2];
@@ -358,17 +321,17 @@ void SerSettingsTest::portMap_discoveryOrder()
     addTty(sys.path(), QStringLiteral("tty0"), false);
     addTty(sys.path(), QStringLiteral("tty12"), false);
     addTty(sys.path(), QStringLiteral("ttyS0"), true, 4);
-    addTty(sys.path(), QStringLiteral("ttyS1"), true, 0);  // no UART behind it
-    addTty(sys.path(), QStringLiteral("ttyS2"), true);     // no type at all
+    addTty(sys.path(), QStringLiteral("ttyS1"), true, 0); // no UART behind it
+    addTty(sys.path(), QStringLiteral("ttyS2"), true);    // no type at all
     addTty(sys.path(), QStringLiteral("ttyS10"), true, 4);
     addTty(sys.path(), QStringLiteral("ttyUSB10"), true);
     addTty(sys.path(), QStringLiteral("ttyUSB2"), true);
     addTty(sys.path(), QStringLiteral("ttyACM0"), true);
     addTty(sys.path(), QStringLiteral("ttyAMA0"), true);
     addTty(sys.path(), QStringLiteral("ttyUSB3"), false); // gone, folder left behind
-    QCOMPARE(PortMap::DiscoverDevices(sys.path(), QStringLiteral("/dev")),
-             (QStringList{"/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/ttyAMA0", "/dev/ttyS0",
-                          "/dev/ttyS10"}));
+    QCOMPARE(
+        PortMap::DiscoverDevices(sys.path(), QStringLiteral("/dev")),
+        (QStringList{"/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/ttyAMA0", "/dev/ttyS0", "/dev/ttyS10"}));
 }
 
 void SerSettingsTest::portMap_overrides()
@@ -384,9 +347,9 @@ void SerSettingsTest::portMap_overrides()
     QVERIFY(out.open(QIODevice::WriteOnly));
     out.write("# my ports\n"
               "\n"
-              "COM2 = /dev/ttyUSB0\n"   // takes the device discovery gave COM1
+              "COM2 = /dev/ttyUSB0\n" // takes the device discovery gave COM1
               "com4=/dev/serial/by-id/board\n"
-              "COM3=\n"                 // no COM3
+              "COM3=\n" // no COM3
               "nonsense\n"
               "LPT1=/dev/lp0\n");
     out.close();
