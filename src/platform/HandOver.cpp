@@ -6,12 +6,13 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QMutex>
 #include <QThread>
 #include <QTimer>
-#include <QWaitCondition>
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 
 namespace {
 
@@ -21,8 +22,8 @@ struct Call {
 };
 
 struct Queue {
-    QMutex mutex;
-    QWaitCondition changed; // a call was queued or finished, or a waiter should look again
+    std::mutex mutex;
+    std::condition_variable changed; // a call was queued or finished, or a waiter should look again
     std::deque<Call*> calls;
     bool wakePosted = false;
 };
@@ -63,15 +64,14 @@ void Synchronize(const std::function<void()>& fn)
     }
     Queue& q = queue();
     Call call{&fn};
-    QMutexLocker lock(&q.mutex);
+    std::unique_lock lock(q.mutex);
     q.calls.push_back(&call);
     if (!q.wakePosted) {
         q.wakePosted = true;
         QMetaObject::invokeMethod(QCoreApplication::instance(), [] { runPending(); }, Qt::QueuedConnection);
     }
-    q.changed.wakeAll();
-    while (!call.done)
-        q.changed.wait(&q.mutex);
+    q.changed.notify_all();
+    q.changed.wait(lock, [&] { return call.done; });
 }
 
 int runPending()
@@ -81,7 +81,7 @@ int runPending()
     for (;;) {
         Call* call = nullptr;
         {
-            QMutexLocker lock(&q.mutex);
+            std::lock_guard lock(q.mutex);
             q.wakePosted = false;
             if (q.calls.empty())
                 break;
@@ -90,9 +90,9 @@ int runPending()
         }
         runOne(call);
         ++count;
-        QMutexLocker lock(&q.mutex);
+        std::lock_guard lock(q.mutex);
         call->done = true;
-        q.changed.wakeAll();
+        q.changed.notify_all();
     }
     return count;
 }
@@ -107,11 +107,11 @@ bool waitServing(const std::function<bool()>& done, int timeoutMs)
             return true;
         if (deadline.hasExpired())
             return false;
-        QMutexLocker lock(&q.mutex);
+        std::unique_lock lock(q.mutex);
         if (q.calls.empty()) {
             // Bounded slices: a condition that changes without a wake-up is still seen soon.
             const qint64 left = deadline.isForever() ? 5 : qMin<qint64>(5, deadline.remainingTime());
-            q.changed.wait(&q.mutex, QDeadlineTimer(qMax<qint64>(left, 0)));
+            q.changed.wait_for(lock, std::chrono::milliseconds(qMax<qint64>(left, 0)));
         }
     }
 }
@@ -119,14 +119,14 @@ bool waitServing(const std::function<bool()>& done, int timeoutMs)
 void wakeWaiters()
 {
     Queue& q = queue();
-    QMutexLocker lock(&q.mutex);
-    q.changed.wakeAll();
+    std::lock_guard lock(q.mutex);
+    q.changed.notify_all();
 }
 
 int pendingCount()
 {
     Queue& q = queue();
-    QMutexLocker lock(&q.mutex);
+    std::lock_guard lock(q.mutex);
     return int(q.calls.size());
 }
 
