@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Set-up, build, run, test and benchmark in one place.
-#   ./dev.sh run    build and start the program (with the controller simulator on COM1 once it exists)
+#   ./dev.sh run    build and start the program, with the controller simulator as COM1
 #   ./dev.sh test   build and run every test headless
 #   ./dev.sh bench  build and run the benchmarks (they print figures, they do not pass or fail)
 set -euo pipefail
@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 ROOT=$PWD
 BUILD=${TALOMA_BUILD_DIR:-$ROOT/build}
 
-PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev libjpeg62-turbo-dev xvfb xauth)
+PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libcurl4-openssl-dev libjpeg62-turbo-dev xvfb xauth)
 
 ensure_packages() {
     local missing=()
@@ -24,14 +24,36 @@ ensure_packages() {
 }
 
 configure() {
-    local type=${1:-RelWithDebInfo}
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE="$type" \
-        -DTALOMA_WERROR="${CI:+ON}" >/dev/null
+    local dir=$1
+    shift
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+        -DTALOMA_WERROR="${CI:+ON}" "$@" >/dev/null
 }
 
 build() {
-    configure
+    configure "$BUILD" -DCMAKE_BUILD_TYPE=Release
     cmake --build "$BUILD" --parallel "$(nproc)"
+}
+
+# The serial port's threads once more under ThreadSanitizer: a second build of the core library and
+# the port's tests only.
+tsan_serial() {
+    local dir=${TALOMA_TSAN_BUILD_DIR:-$ROOT/build-tsan}
+    configure "$dir" -DCMAKE_BUILD_TYPE=Debug -DTALOMA_TSAN=ON
+    cmake --build "$dir" --parallel "$(nproc)" --target test_serial_settings test_serial_port test_serial_io
+    ctest --test-dir "$dir" -R '^test_serial_' --output-on-failure
+}
+
+# The controller simulator as COM1, unless the user points COM1 elsewhere. It ends with the program.
+start_simulator() {
+    [ -n "${TALOMA_COM1:-}" ] && return 0
+    local link="$BUILD/sim-COM1"
+    "$BUILD/tools/basic52sim/basic52-sim" --link "$link" --log "$BUILD/sim.log" </dev/null >/dev/null &
+    SIM_PID=$!
+    trap 'kill "$SIM_PID" 2>/dev/null; wait "$SIM_PID" 2>/dev/null' EXIT
+    for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
+    export TALOMA_COM1="$link"
+    echo "Controller simulator on COM1 ($link); its dialogue is logged in $BUILD/sim.log"
 }
 
 cmd=${1:-}
@@ -40,13 +62,15 @@ case "$cmd" in
 run)
     ensure_packages
     build
-    exec "$BUILD/src/taloma-terminal" "$@"
+    start_simulator
+    "$BUILD/src/taloma-terminal" "$@"
     ;;
 test)
     ensure_packages
     build
     export QT_QPA_PLATFORM=offscreen
     ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)" "$@"
+    tsan_serial
     ;;
 bench)
     ensure_packages

@@ -9,6 +9,10 @@
 #include "sprache.h"
 
 #include "platform/Prompts.h"
+#include "serial/PortCodes.h"
+#include "serial/PortMap.h"
+#include "serial/SerComm.h"
+#include "serial/SerialPortList.h"
 
 #include <QAction>
 #include <QApplication>
@@ -122,6 +126,14 @@ TfrmTerminal::TfrmTerminal(const QStringList& arguments, QWidget* parent) : QMai
     buildToolbars();
     buildPages();
     buildStatusBar();
+
+    // The port component: closed at start, no flow control, ports named COM1 ... COM4.
+    SerComm1 = new TSerComm(this);
+    SerComm1->setObjectName(QStringLiteral("SerComm1"));
+    SerComm1->SetAutoOpen(false);
+    SerComm1->SetDeviceName(QStringLiteral("COM%d"));
+    SerComm1->OnOpen = [this](TSerCustomComm*) { SerComm1Open(); };
+    SerComm1->OnClose = [this](TSerCustomComm*) { SerComm1Close(); };
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -590,6 +602,11 @@ void TfrmTerminal::FormCreate(const QStringList& arguments)
         showError(e);
     }
 
+    PublishSerialPorts(PortMap::global());
+    ReadSerialPortNames();
+    PortCodes::ApplyPortCodes(*SerComm1, ComPort, ComBaudrate, ComDatenbits, ComParity, ComStopbits);
+    PortSettingsChanged = false;
+
     // The line-parameter texts of the status bar.
     static const QMap<int, QString> baudTexts{{1, "110"},   {2, "300"},    {3, "600"},   {4, "1200"},
                                               {5, "2400"},  {6, "4800"},   {7, "9600"},  {8, "14400"},
@@ -605,7 +622,7 @@ void TfrmTerminal::FormCreate(const QStringList& arguments)
     if (ComStopbits >= 1 && ComStopbits <= 3)
         StopBitsText = stopTexts[ComStopbits - 1];
     HandshakeText = handshakeText(Language);
-    StatusBar1->setPanelText(1, QStringLiteral("Com %1").arg(ComPort));
+    StatusBar1->setPanelText(1, QStringLiteral("Com %1").arg(SerComm1->PortNum()));
     StatusBar1->setPanelText(2, QStringList{BaudText, DataBitsChar, ParityChar, StopBitsText}.join(QLatin1Char(',')));
     StatusBar1->setPanelText(3, QLatin1Char(' ') + HandshakeText);
 
@@ -771,9 +788,21 @@ void TfrmTerminal::mnuInfoClick()
 
 void TfrmTerminal::mnuBeendenClick()
 {
-    // The port component closes an open port here once it exists; closing the window follows.
+    if (PortOpen)
+        SerComm1->Close();
     close();
 }
+
+void TfrmTerminal::ApplyPortSettings()
+{
+    if (PortOpen)
+        SerComm1->Close();
+    PortCodes::ApplyPortCodes(*SerComm1, ComPort, ComBaudrate, ComDatenbits, ComParity, ComStopbits);
+}
+
+void TfrmTerminal::SerComm1Open() { PortOpen = true; }
+
+void TfrmTerminal::SerComm1Close() { PortOpen = false; }
 
 bool TfrmTerminal::FormCloseQuery()
 {

@@ -18,6 +18,7 @@ class QToolBar;
 class LineChanges;
 class StatusBar;
 class TRegistry;
+class TSerComm;
 class TfrmAutoNum;
 class TfrmReNum;
 
@@ -82,6 +83,13 @@ public:
     void mnuCloseClick();
     void mnuDateiNrClick(int number);
 
+    // --- the port
+    // Hands the line-parameter codes of the global state to the port component; an open port is
+    // closed first and stays closed until the user opens it again.
+    void ApplyPortSettings();
+    void SerComm1Open();
+    void SerComm1Close();
+
     // --- BASIC line-number tools
     void mnuSortClick();
     void mnuReNumberClick();
@@ -100,6 +108,7 @@ public:
         m_autoNum = autoNum;
     }
 
+    TSerComm* SerComm1 = nullptr;
     QPlainTextEdit* MemoT = nullptr;
     QPlainTextEdit* RTF = nullptr;
     QTabWidget* PageControl1 = nullptr;

@@ -6,7 +6,13 @@
 #include "app/StringTable.h"
 #include "app/TRegistry.h"
 #include "app/TfrmTerminal.h"
+#include "serial/PortMap.h"
+#include "serial/SerComm.h"
+#include "serial/SerialPortList.h"
 #include "support/ScriptedPrompts.h"
+
+#include <pty.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -57,6 +63,8 @@ private slots:
     void helpCommands_openTheirDocuments();
     void pageChange_overwriteIndicatorAndClearCommands();
     void standardToolbar_shownAgainFromBandMenu();
+
+    void port_getsTheStoredCodesAndIsClosedBeforeNewSettingsAndExit();
 
     void firstActivation_showsTerminalPage();
     void fileArgument_bringsEditorForwardOnce();
@@ -658,6 +666,48 @@ void MainWindowTest::standardToolbar_shownAgainFromBandMenu()
     m_window->tbStandard->hide();
     action("popmnuStandard")->trigger();
     QVERIFY(m_window->tbStandard->isVisible());
+}
+
+void MainWindowTest::port_getsTheStoredCodesAndIsClosedBeforeNewSettingsAndExit()
+{
+    int master = -1, slave = -1;
+    QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+    qputenv("TALOMA_COM2", ::ttyname(slave));
+    PortMap::global().Reload();
+    createWindow();
+    m_window.reset();
+    ResetGlobals();
+    {
+        TRegistry reg = openKey();
+        reg.WriteInteger("ComPort", 2);
+        reg.WriteInteger("ComBaudrate", 9); // 19200
+        reg.WriteInteger("ComParity", 3);   // even
+    }
+    createWindow();
+    TSerComm* port = m_window->SerComm1;
+    QCOMPARE(port->PortNum(), 2);
+    QCOMPARE(port->Baudrate(), br19200);
+    QCOMPARE(port->Parity(), paEven);
+    QVERIFY(!port->IsOpen());
+    QVERIFY(std::find(SerialPortNames.begin(), SerialPortNames.end(), QString("COM2")) != SerialPortNames.end());
+    QCOMPARE(m_window->StatusBar1->panelText(1), QString("Com 2"));
+
+    port->Open();
+    QVERIFY(PortOpen);
+    ComBaudrate = 10; // 38400, as the settings dialog would leave it
+    m_window->ApplyPortSettings();
+    QVERIFY(!port->IsOpen());
+    QVERIFY(!PortOpen);
+    QCOMPARE(port->Baudrate(), br38400);
+
+    port->Open();
+    m_window->mnuBeendenClick();
+    QVERIFY(!port->IsOpen());
+    QVERIFY(!PortOpen);
+    ::close(slave);
+    ::close(master);
+    qunsetenv("TALOMA_COM2");
+    PortMap::global().Reload();
 }
 
 // --- activation and the command-line file
