@@ -7,6 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$PWD
 BUILD=${TALOMA_BUILD_DIR:-$ROOT/build}
+# Compiles are cached; the same sources in another checkout hit the same cache.
+export CCACHE_BASEDIR="$ROOT"
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 
 PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libcurl4-openssl-dev libjpeg62-turbo-dev xvfb xauth)
 
