@@ -183,7 +183,8 @@ private:
     void writeEditorFile(const QString& path);
     void loadEditorText(const QString& path);
     void applyPaneFont(QPlainTextEdit* pane, const QString& family, int size, quint32 color);
-    void storePaneFont(QPlainTextEdit* pane, const char* fontName, const char* sizeName, const char* colorName);
+    void loadPaneFont(QPlainTextEdit* pane, const QString& prefix, QString& family, int& size, quint32& color);
+    void storePaneFont(QPlainTextEdit* pane, const QString& prefix);
     void showHelp(const QString& document, const QString& topic);
 
     std::unique_ptr<TRegistry> m_registry;

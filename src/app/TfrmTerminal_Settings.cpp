@@ -70,18 +70,8 @@ void TfrmTerminal::LoadSettings()
     if (ComEcho)
         mnuEcho->setChecked(true);
 
-    TerminalFont = reg.ReadString(QStringLiteral("TerminalFont"));
-    applyPaneFont(MemoT, TerminalFont, MemoT->font().pointSize(), MemoT->property("winColor").toUInt());
-    TerminalSize = reg.ReadInteger(QStringLiteral("TerminalSize"));
-    applyPaneFont(MemoT, TerminalFont, TerminalSize, MemoT->property("winColor").toUInt());
-    TerminalColor = quint32(reg.ReadInteger(QStringLiteral("TerminalColor")));
-    applyPaneFont(MemoT, TerminalFont, TerminalSize, TerminalColor);
-    EditorFont = reg.ReadString(QStringLiteral("EditorFont"));
-    applyPaneFont(RTF, EditorFont, RTF->font().pointSize(), RTF->property("winColor").toUInt());
-    EditorSize = reg.ReadInteger(QStringLiteral("EditorSize"));
-    applyPaneFont(RTF, EditorFont, EditorSize, RTF->property("winColor").toUInt());
-    EditorColor = quint32(reg.ReadInteger(QStringLiteral("EditorColor")));
-    applyPaneFont(RTF, EditorFont, EditorSize, EditorColor);
+    loadPaneFont(MemoT, QStringLiteral("Terminal"), TerminalFont, TerminalSize, TerminalColor);
+    loadPaneFont(RTF, QStringLiteral("Editor"), EditorFont, EditorSize, EditorColor);
 
     EnvFilter = reg.ReadInteger(QStringLiteral("EnvFilter"));
     DatFilter();
@@ -119,13 +109,26 @@ void TfrmTerminal::LoadSettings()
     CurrentFileName = QStringLiteral("ohne Namen");
 }
 
-void TfrmTerminal::storePaneFont(QPlainTextEdit* pane, const char* fontName, const char* sizeName,
-                                 const char* colorName)
+// Name, size and colour of a pane's font, each applied as soon as it is read, so that a value that
+// fails to read leaves the ones before it in effect.
+void TfrmTerminal::loadPaneFont(QPlainTextEdit* pane, const QString& prefix, QString& family, int& size,
+                                quint32& color)
 {
     TRegistry& reg = *m_registry;
-    reg.WriteString(QLatin1String(fontName), pane->font().family());
-    reg.WriteInteger(QLatin1String(sizeName), pane->font().pointSize());
-    reg.WriteInteger(QLatin1String(colorName), int(pane->property("winColor").toUInt()));
+    family = reg.ReadString(prefix + QStringLiteral("Font"));
+    applyPaneFont(pane, family, pane->font().pointSize(), pane->property("winColor").toUInt());
+    size = reg.ReadInteger(prefix + QStringLiteral("Size"));
+    applyPaneFont(pane, family, size, pane->property("winColor").toUInt());
+    color = quint32(reg.ReadInteger(prefix + QStringLiteral("Color")));
+    applyPaneFont(pane, family, size, color);
+}
+
+void TfrmTerminal::storePaneFont(QPlainTextEdit* pane, const QString& prefix)
+{
+    TRegistry& reg = *m_registry;
+    reg.WriteString(prefix + QStringLiteral("Font"), pane->font().family());
+    reg.WriteInteger(prefix + QStringLiteral("Size"), pane->font().pointSize());
+    reg.WriteInteger(prefix + QStringLiteral("Color"), int(pane->property("winColor").toUInt()));
 }
 
 void TfrmTerminal::SaveSettings()
@@ -161,8 +164,8 @@ void TfrmTerminal::SaveSettings()
     reg.WriteInteger(QStringLiteral("ComStopbits"), ComStopbits);
     reg.WriteBool(QStringLiteral("ComEcho"), ComEcho);
 
-    storePaneFont(MemoT, "TerminalFont", "TerminalSize", "TerminalColor");
-    storePaneFont(RTF, "EditorFont", "EditorSize", "EditorColor");
+    storePaneFont(MemoT, QStringLiteral("Terminal"));
+    storePaneFont(RTF, QStringLiteral("Editor"));
 
     reg.WriteInteger(QStringLiteral("EnvFilter"), EnvFilter);
     reg.WriteBool(QStringLiteral("EnvReturn"), EnvReturn);
