@@ -25,7 +25,7 @@
 #include <cstdio>
 #include <memory>
 
-Q_LOGGING_CATEGORY(lcApp, "taloma.app")
+Q_LOGGING_CATEGORY(lcApp, "taloma.app", QtWarningMsg)
 
 Forms& forms()
 {
