@@ -79,7 +79,7 @@ bench)
     ensure_packages
     build
     for b in "$BUILD"/bench/bench_*; do
-        [ -x "$b" ] || continue
+        [ -f "$b" ] && [ -x "$b" ] || continue
         echo "== $(basename "$b")"
         QT_QPA_PLATFORM=offscreen "$b"
     done

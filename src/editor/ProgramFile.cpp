@@ -180,19 +180,10 @@ void writeFileBytesAtomically(const QString& path, const QByteArray& data)
 
 QString programTextFromBytes(const QByteArray& bytes)
 {
-    QString text;
-    text.reserve(bytes.size());
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes.at(i);
-        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n') {
-            text += QLatin1Char('\n');
-            ++i;
-        } else {
-            text += QChar(static_cast<uchar>(c));
-        }
-    }
-    return text;
+    // CR LF pairs become one line break; every other byte is the character of the same number.
+    QByteArray joined = bytes;
+    joined.replace("\r\n", "\n");
+    return QString::fromLatin1(joined);
 }
 
 QByteArray programTextToBytes(const QString& text)
