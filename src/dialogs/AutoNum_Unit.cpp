@@ -28,22 +28,7 @@ TfrmAutoNum::TfrmAutoNum(QWidget* parent)
 
     GroupBox1 = new QGroupBox(QStringLiteral("Vorgaben"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    lblStartwert = new QLabel(QStringLiteral("Startwert:"), GroupBox1);
-    lblStartwert->setObjectName(QStringLiteral("lblStartwert"));
-    txtStartwert = new QLineEdit(QStringLiteral("10"), GroupBox1);
-    txtStartwert->setObjectName(QStringLiteral("txtStartwert"));
-    lblSchrittweite = new QLabel(QStringLiteral("Schrittweite:"), GroupBox1);
-    lblSchrittweite->setObjectName(QStringLiteral("lblSchrittweite"));
-    txtSchrittweite = new QLineEdit(QStringLiteral("10"), GroupBox1);
-    txtSchrittweite->setObjectName(QStringLiteral("txtSchrittweite"));
-    lblStartwert->setBuddy(txtStartwert);
-    lblSchrittweite->setBuddy(txtSchrittweite);
-
-    auto* values = new QGridLayout(GroupBox1);
-    values->addWidget(lblStartwert, 0, 0);
-    values->addWidget(txtStartwert, 0, 1);
-    values->addWidget(lblSchrittweite, 1, 0);
-    values->addWidget(txtSchrittweite, 1, 1);
+    addStartStepFields(GroupBox1, lblStartwert, txtStartwert, lblSchrittweite, txtSchrittweite);
 
     BitBtnOK = new QPushButton(QStringLiteral("OK"), this);
     BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));

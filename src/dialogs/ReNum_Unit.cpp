@@ -16,6 +16,27 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+void addStartStepFields(QGroupBox* box, QLabel*& lblStartwert, QLineEdit*& txtStartwert, QLabel*& lblSchrittweite,
+                        QLineEdit*& txtSchrittweite)
+{
+    lblStartwert = new QLabel(QStringLiteral("Startwert:"), box);
+    lblStartwert->setObjectName(QStringLiteral("lblStartwert"));
+    txtStartwert = new QLineEdit(QStringLiteral("10"), box);
+    txtStartwert->setObjectName(QStringLiteral("txtStartwert"));
+    lblSchrittweite = new QLabel(QStringLiteral("Schrittweite:"), box);
+    lblSchrittweite->setObjectName(QStringLiteral("lblSchrittweite"));
+    txtSchrittweite = new QLineEdit(QStringLiteral("10"), box);
+    txtSchrittweite->setObjectName(QStringLiteral("txtSchrittweite"));
+    lblStartwert->setBuddy(txtStartwert);
+    lblSchrittweite->setBuddy(txtSchrittweite);
+
+    auto* values = new QGridLayout(box);
+    values->addWidget(lblStartwert, 0, 0);
+    values->addWidget(txtStartwert, 0, 1);
+    values->addWidget(lblSchrittweite, 1, 0);
+    values->addWidget(txtSchrittweite, 1, 1);
+}
+
 void centreOnScreen(QWidget* window)
 {
     const QScreen* screen = window->screen();
@@ -35,22 +56,7 @@ TfrmReNum::TfrmReNum(QWidget* parent)
 
     gboxWerte = new QGroupBox(QStringLiteral("Werte einstellen"), this);
     gboxWerte->setObjectName(QStringLiteral("gboxWerte"));
-    lblStartwert = new QLabel(QStringLiteral("Startwert:"), gboxWerte);
-    lblStartwert->setObjectName(QStringLiteral("lblStartwert"));
-    txtStartwert = new QLineEdit(QStringLiteral("10"), gboxWerte);
-    txtStartwert->setObjectName(QStringLiteral("txtStartwert"));
-    lblSchrittweite = new QLabel(QStringLiteral("Schrittweite:"), gboxWerte);
-    lblSchrittweite->setObjectName(QStringLiteral("lblSchrittweite"));
-    txtSchrittweite = new QLineEdit(QStringLiteral("10"), gboxWerte);
-    txtSchrittweite->setObjectName(QStringLiteral("txtSchrittweite"));
-    lblStartwert->setBuddy(txtStartwert);
-    lblSchrittweite->setBuddy(txtSchrittweite);
-
-    auto* values = new QGridLayout(gboxWerte);
-    values->addWidget(lblStartwert, 0, 0);
-    values->addWidget(txtStartwert, 0, 1);
-    values->addWidget(lblSchrittweite, 1, 0);
-    values->addWidget(txtSchrittweite, 1, 1);
+    addStartStepFields(gboxWerte, lblStartwert, txtStartwert, lblSchrittweite, txtSchrittweite);
 
     BitBtnCancel = new QPushButton(QStringLiteral("&Abbrechen"), this);
     BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));

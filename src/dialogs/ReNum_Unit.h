@@ -56,5 +56,10 @@ enum class RenumberCommandResult {
 RenumberCommandResult runRenumberCommand(TfrmReNum& dialog, QPlainTextEdit* pane, bool& sortCleanupPending,
                                          const PlainTextEditLines::ChangeListener& listener);
 
+// The two labelled boxes "Startwert:" and "Schrittweite:" (both "10") that the renumber and the
+// auto-number dialogs share, laid out in the given group box.
+void addStartStepFields(QGroupBox* box, QLabel*& lblStartwert, QLineEdit*& txtStartwert, QLabel*& lblSchrittweite,
+                        QLineEdit*& txtSchrittweite);
+
 // Puts a fixed-size dialog in the middle of the screen it is on.
 void centreOnScreen(QWidget* window);
