@@ -172,6 +172,9 @@ private:
     void buildStatusBar();
     void placeOverlayPanels();
     void setLanguage(int language, bool storeChoice);
+    // The file-dialog filter with the given pair first and the matching default extension.
+    enum class FileKind { Text = 0, Basic = 1, All = 2 };
+    void orderFilter(FileKind first);
     void showEditorPage(const QString& caption);
     QString editorCaption(bool withMark) const;
     int editorTextLength() const;

@@ -71,26 +71,32 @@ void TfrmTerminal::SetFileTexts()
     DatFilter();
 }
 
-void TfrmTerminal::DatFilter()
+void TfrmTerminal::orderFilter(FileKind first)
 {
     const QChar bar = QLatin1Char('|');
-    switch (EnvFilter) {
-    case 0:
+    switch (first) {
+    case FileKind::Text:
         FileFilter = FilterTextFiles + bar + FilterBasicFiles + bar + FilterAllFiles;
         DefaultExtension = QStringLiteral("txt");
         break;
-    case 1:
+    case FileKind::Basic:
         FileFilter = FilterBasicFiles + bar + FilterTextFiles + bar + FilterAllFiles;
         DefaultExtension = QStringLiteral("bas");
         break;
-    case 2:
+    case FileKind::All:
         FileFilter = FilterAllFiles + bar + FilterTextFiles + bar + FilterBasicFiles;
         DefaultExtension = QStringLiteral("*");
         break;
-    default:
+    }
+}
+
+void TfrmTerminal::DatFilter()
+{
+    if (EnvFilter >= 0 && EnvFilter <= 2) {
+        orderFilter(FileKind(EnvFilter));
+    } else {
         FileFilter = FilterAllFiles;
         DefaultExtension = QStringLiteral("*");
-        break;
     }
 }
 
@@ -199,19 +205,15 @@ void TfrmTerminal::mnuOpenClick()
     m_richMode = CurrentExtension == QLatin1String(".rtf");
     LoadEditorFile();
 
-    const QChar bar = QLatin1Char('|');
-    if (CurrentExtension == QLatin1String(".txt")) {
-        FileFilter = FilterTextFiles + bar + FilterBasicFiles + bar + FilterAllFiles;
-        DefaultExtension = QStringLiteral("txt");
-    } else if (CurrentExtension == QLatin1String(".bas")) {
-        FileFilter = FilterBasicFiles + bar + FilterTextFiles + bar + FilterAllFiles;
-        DefaultExtension = QStringLiteral("bas");
-    } else if (CurrentExtension == QLatin1String(".*")) {
-        FileFilter = FilterAllFiles + bar + FilterTextFiles + bar + FilterBasicFiles;
-        DefaultExtension = QStringLiteral("*");
-    } else {
-        FileFilter = FilterAllFiles;
-    }
+    // The filter follows the type of the file just opened; the comparison is case-sensitive.
+    if (CurrentExtension == QLatin1String(".txt"))
+        orderFilter(FileKind::Text);
+    else if (CurrentExtension == QLatin1String(".bas"))
+        orderFilter(FileKind::Basic);
+    else if (CurrentExtension == QLatin1String(".*"))
+        orderFilter(FileKind::All);
+    else
+        FileFilter = FilterAllFiles; // the default extension stays as it was
 
     mnuClose->setEnabled(true);
     tbnClose->setEnabled(true);

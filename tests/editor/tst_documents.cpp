@@ -40,6 +40,8 @@ private slots:
     void save_unnamedProposesSourceFolder();
     void open_capitalExtensionLeavesFilter_data();
     void open_capitalExtensionLeavesFilter();
+    void filterFromPreferredType_data();
+    void filterFromPreferredType();
     void new_withNothingLoaded_doesNothing();
     void close_askAndDiscard();
     void unreadableFile_reportedAndStateKept();
@@ -257,6 +259,34 @@ void DocumentsTest::open_capitalExtensionLeavesFilter()
     m_window->mnuOpenClick();
     QCOMPARE(m_prompts->fileRequests[0].title, QString("Datei öffnen"));
     QCOMPARE(m_prompts->fileRequests[0].path, m_dir->path());
+    QCOMPARE(FileFilter, filter);
+    QCOMPARE(DefaultExtension, extension);
+}
+
+void DocumentsTest::filterFromPreferredType_data()
+{
+    QTest::addColumn<int>("envFilter");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("extension");
+    const QString t = "Textdateien (*.txt)|*.txt", b = "Basic-Dateien (*.bas)|*.bas", a = "Alle Dateien (*.*)|*.*";
+    QTest::newRow("text first") << 0 << 1 << t + "|" + b + "|" + a << "txt";
+    QTest::newRow("BASIC first") << 1 << 1 << b + "|" + t + "|" + a << "bas";
+    QTest::newRow("all first") << 2 << 1 << a + "|" + t + "|" + b << "*";
+    QTest::newRow("other: all alone") << 7 << 1 << a << "*";
+    QTest::newRow("English") << 1 << 2
+                             << "Basic-Files (*.bas)|*.bas|Textfiles (*.txt)|*.txt|Alle Files (*.*)|*.*" << "bas";
+}
+
+void DocumentsTest::filterFromPreferredType()
+{
+    QFETCH(int, envFilter);
+    QFETCH(int, language);
+    QFETCH(QString, filter);
+    QFETCH(QString, extension);
+    EnvFilter = envFilter;
+    Language = language;
+    m_window->SetFileTexts();
     QCOMPARE(FileFilter, filter);
     QCOMPARE(DefaultExtension, extension);
 }
