@@ -607,23 +607,18 @@ void TfrmTerminal::FormCreate(const QStringList& arguments)
     PortCodes::ApplyPortCodes(*SerComm1, ComPort, ComBaudrate, ComDatenbits, ComParity, ComStopbits);
     PortSettingsChanged = false;
 
-    // The line-parameter texts of the status bar.
-    static const QMap<int, QString> baudTexts{{1, "110"},   {2, "300"},    {3, "600"},   {4, "1200"},
-                                              {5, "2400"},  {6, "4800"},   {7, "9600"},  {8, "14400"},
-                                              {9, "19200"}, {10, "38400"}, {12, "57600"}, {13, "115200"}};
-    if (baudTexts.contains(ComBaudrate))
-        BaudText = baudTexts.value(ComBaudrate);
-    if (ComDatenbits >= 1 && ComDatenbits <= 5)
-        DataBitsChar = QString::number(ComDatenbits + 3);
-    static const QStringList parityChars{"N", "O", "E", "M", "S"};
-    if (ComParity >= 1 && ComParity <= 5)
-        ParityChar = parityChars[ComParity - 1];
-    static const QStringList stopTexts{"1", "1.5", "2"};
-    if (ComStopbits >= 1 && ComStopbits <= 3)
-        StopBitsText = stopTexts[ComStopbits - 1];
+    // The line-parameter texts of the status bar; a code without a text leaves the text as it was.
+    auto takeText = [](QString& text, const QString& fromCode) {
+        if (!fromCode.isEmpty())
+            text = fromCode;
+    };
+    takeText(BaudText, PortCodes::BaudText(ComBaudrate));
+    takeText(DataBitsChar, PortCodes::DataBitsChar(ComDatenbits));
+    takeText(ParityChar, PortCodes::ParityChar(ComParity));
+    takeText(StopBitsText, PortCodes::StopBitsText(ComStopbits));
     HandshakeText = handshakeText(Language);
     StatusBar1->setPanelText(1, QStringLiteral("Com %1").arg(SerComm1->PortNum()));
-    StatusBar1->setPanelText(2, QStringList{BaudText, DataBitsChar, ParityChar, StopBitsText}.join(QLatin1Char(',')));
+    StatusBar1->setPanelText(2, PortCodes::LineParameterText(BaudText, DataBitsChar, ParityChar, StopBitsText));
     StatusBar1->setPanelText(3, QLatin1Char(' ') + HandshakeText);
 
     SetFileTexts();
