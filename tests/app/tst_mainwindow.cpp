@@ -277,6 +277,15 @@ void MainWindowTest::statusPanels_atStartAndAfterResize()
     m_window->FormCanResize(300);
     QCOMPARE(bar->panelWidth(3), 576);
 
+    // Over the status bar's right end; on a 640 x 480 screen 4 pixels below its top edge.
+    const int statusTop = m_window->height() - bar->height();
+    QVERIFY(m_window->pnlUhr->y() >= statusTop);
+    QVERIFY(m_window->pnlUhr->geometry().right() < m_window->width());
+    ScreenWidthAtStart = 640;
+    m_window->FormCanResize(m_window->width());
+    QCOMPARE(m_window->pnlUhr->y(), statusTop + 4);
+    QCOMPARE(m_window->pnlOverWrite->y(), statusTop + 4);
+
     // The clock ticks in the long time format and its hint names the day.
     m_window->Timer1Timer();
     QVERIFY(m_window->pnlUhr->text() != QString("00:00:00"));
