@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
