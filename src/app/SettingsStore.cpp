@@ -589,7 +589,10 @@ bool SettingsStore::persist()
     // file is always either the old or the new text. The data is not forced to the disk on every value
     // (the close writes some forty values at a time); sync() does that once when the key is closed.
     const QByteArray bytes = regText(*m_root, m_foreignSections).toUtf8();
-    QByteArray temp = QFile::encodeName(m_filePath) + ".XXXXXX";
+    // A settings file kept elsewhere behind a symbolic link is replaced where it really lies.
+    const QString canonical = info.isSymLink() ? info.canonicalFilePath() : QString();
+    const QByteArray target = QFile::encodeName(canonical.isEmpty() ? m_filePath : canonical);
+    QByteArray temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         m_lastError = QString::fromLocal8Bit(std::strerror(errno));
@@ -606,7 +609,7 @@ bool SettingsStore::persist()
     }
     const int writeErrno = errno;
     ::fchmod(fd, 0600);
-    if (::close(fd) != 0 || done != bytes.size() || ::rename(temp.constData(), QFile::encodeName(m_filePath)) != 0) {
+    if (::close(fd) != 0 || done != bytes.size() || ::rename(temp.constData(), target.constData()) != 0) {
         m_lastError = QString::fromLocal8Bit(std::strerror(done != bytes.size() ? writeErrno : errno));
         ::unlink(temp.constData());
         return false;

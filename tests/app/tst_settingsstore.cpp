@@ -71,6 +71,7 @@ private slots:
     void names_ignoreCaseAndKeepTheirSpelling();
     void keyPaths_relativeToOpenKeyOrFromRoot();
     void localMachine_isKeptInMemoryOnly();
+    void linkedFile_isWrittenWhereItLies();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -459,4 +460,28 @@ void SettingsStoreTest::localMachine_isKeptInMemoryOnly()
 }
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)
+
+void SettingsStoreTest::linkedFile_isWrittenWhereItLies()
+{
+    // Settings kept in another folder (a dotfiles checkout) behind a symbolic link.
+    const QString real = m_dir->filePath(QStringLiteral("dotfiles/settings.reg"));
+    QVERIFY(QDir().mkpath(QFileInfo(real).absolutePath()));
+    QVERIFY(QDir().mkpath(QFileInfo(m_file).absolutePath()));
+    {
+        QFile f(real);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Windows Registry Editor Version 5.00\r\n");
+    }
+    QVERIFY(QFile::link(real, m_file));
+    SettingsStore::resetForTests(m_file);
+    TRegistry reg;
+    QVERIFY(reg.OpenKey(QStringLiteral("\\Software\\Test"), true));
+    reg.WriteInteger(QStringLiteral("Value"), 7);
+    reg.CloseKey();
+    QVERIFY(QFileInfo(m_file).isSymLink());
+    QFile f(real);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().contains("\"Value\"=dword:00000007"));
+}
+
 #include "tst_settingsstore.moc"
