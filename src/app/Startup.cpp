@@ -114,6 +114,8 @@ int RunProgram(int argc, char** argv)
         QCoreApplication::processEvents();
     }
 
+    GlobVar::HelpFile = QStringLiteral("Taloma-Terminal.html");
+
     QStringList arguments = Application::arguments();
     arguments.removeFirst();
     try {
