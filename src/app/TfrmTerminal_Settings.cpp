@@ -7,7 +7,31 @@
 #include <QAction>
 #include <QPlainTextEdit>
 
+#include <array>
+#include <utility>
+
 using namespace GlobVar;
+
+namespace {
+
+// The environment options' switches, in the order they are read and written.
+const std::array<std::pair<QString, bool*>, 9>& environmentSwitches()
+{
+    static const std::array<std::pair<QString, bool*>, 9> switches{{
+        {QStringLiteral("EnvReturn"), &EnvReturn},
+        {QStringLiteral("EnvMReturn"), &EnvMReturn},
+        {QStringLiteral("EnvOReturn"), &EnvOReturn},
+        {QStringLiteral("EnvBreak"), &EnvBreak},
+        {QStringLiteral("EnvFraming"), &EnvFraming},
+        {QStringLiteral("EnvOverflow"), &EnvOverflow},
+        {QStringLiteral("EnvRxBuffer"), &EnvRxBuffer},
+        {QStringLiteral("EnvParity"), &EnvParity},
+        {QStringLiteral("EnvTxBuffer"), &EnvTxBuffer},
+    }};
+    return switches;
+}
+
+} // namespace
 
 void TfrmTerminal::CreateDefaultSettings()
 {
@@ -76,15 +100,8 @@ void TfrmTerminal::LoadSettings()
     EnvFilter = reg.ReadInteger(QStringLiteral("EnvFilter"));
     DatFilter();
 
-    EnvReturn = reg.ReadBool(QStringLiteral("EnvReturn"));
-    EnvMReturn = reg.ReadBool(QStringLiteral("EnvMReturn"));
-    EnvOReturn = reg.ReadBool(QStringLiteral("EnvOReturn"));
-    EnvBreak = reg.ReadBool(QStringLiteral("EnvBreak"));
-    EnvFraming = reg.ReadBool(QStringLiteral("EnvFraming"));
-    EnvOverflow = reg.ReadBool(QStringLiteral("EnvOverflow"));
-    EnvRxBuffer = reg.ReadBool(QStringLiteral("EnvRxBuffer"));
-    EnvParity = reg.ReadBool(QStringLiteral("EnvParity"));
-    EnvTxBuffer = reg.ReadBool(QStringLiteral("EnvTxBuffer"));
+    for (const auto& [name, value] : environmentSwitches())
+        *value = reg.ReadBool(name);
 
     Language = reg.ReadInteger(QStringLiteral("Language"));
 
@@ -168,15 +185,8 @@ void TfrmTerminal::SaveSettings()
     storePaneFont(RTF, QStringLiteral("Editor"));
 
     reg.WriteInteger(QStringLiteral("EnvFilter"), EnvFilter);
-    reg.WriteBool(QStringLiteral("EnvReturn"), EnvReturn);
-    reg.WriteBool(QStringLiteral("EnvMReturn"), EnvMReturn);
-    reg.WriteBool(QStringLiteral("EnvOReturn"), EnvOReturn);
-    reg.WriteBool(QStringLiteral("EnvBreak"), EnvBreak);
-    reg.WriteBool(QStringLiteral("EnvFraming"), EnvFraming);
-    reg.WriteBool(QStringLiteral("EnvOverflow"), EnvOverflow);
-    reg.WriteBool(QStringLiteral("EnvRxBuffer"), EnvRxBuffer);
-    reg.WriteBool(QStringLiteral("EnvParity"), EnvParity);
-    reg.WriteBool(QStringLiteral("EnvTxBuffer"), EnvTxBuffer);
+    for (const auto& [name, value] : environmentSwitches())
+        reg.WriteBool(name, *value);
     reg.WriteString(QStringLiteral("SourceCodePfad"), SourceCodePfad);
     reg.WriteInteger(QStringLiteral("Language"), Language);
 
