@@ -134,6 +134,7 @@ TfrmTerminal::TfrmTerminal(const QStringList& arguments, QWidget* parent) : QMai
     SerComm1->SetDeviceName(QStringLiteral("COM%d"));
     SerComm1->OnOpen = [this](TSerCustomComm*) { SerComm1Open(); };
     SerComm1->OnClose = [this](TSerCustomComm*) { SerComm1Close(); };
+    connectTerminal();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -453,7 +454,7 @@ void TfrmTerminal::buildToolbars()
     connect(tbnKopieren, &QAction::triggered, EditCopy1, &QAction::trigger);
     connect(tbnEinfuegen, &QAction::triggered, EditPaste1, &QAction::trigger);
     forward(tbnClear, mnuClear);
-    forward(tbnSelectAll, mnuSelectAll);
+    connect(tbnSelectAll, &QAction::triggered, this, &TfrmTerminal::tbnSelectAllClick);
     forward(tbnEinstellungen, mnuEinstellungen);
     forward(tbnEnvironmnet, mnuUmgebungsoptionen);
     forward(tbnAutoNum, mnuAutoNumber);
@@ -895,6 +896,8 @@ void TfrmTerminal::dropEvent(QDropEvent* event)
 
 bool TfrmTerminal::eventFilter(QObject* watched, QEvent* event)
 {
+    if (terminalEvent(watched, event))
+        return true;
     if (watched == pnlUhr && event->type() == QEvent::MouseMove) {
         pnlUhrMouseMove();
     } else if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {

@@ -9,6 +9,7 @@
 class QAction;
 class QLabel;
 class QFrame;
+class QKeyEvent;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
@@ -90,6 +91,33 @@ public:
     void SerComm1Open();
     void SerComm1Close();
 
+    // --- the terminal page
+    void tbnCommOpenClick();
+    void tbnCommCloseClick();
+    void SerComm1RxChar(int count);
+    void SerComm1TxEmpty();
+    void SerComm1Break();
+    // A key pressed in the terminal pane; returns true when the key was used up (sent, run as a
+    // command or dropped) and the pane must not handle it.
+    bool MemoTKeyPress(QKeyEvent* event);
+    void MemoTKeyUp();
+    void MemoTMouseDown();
+    void MemoTMouseMove();
+    void mnuEchoClick();
+    void tbnBreakClick();
+    // A key released anywhere in the window.
+    void FormKeyUp(QKeyEvent* event);
+    void mnuFTastenClick();
+    // Sends the editor's program line by line; returns when it is sent or a line timed out.
+    void tbnTransmitClick();
+
+    // --- editing commands on the pane in front
+    void mnuClearClick();
+    void mnuSelectAllClick();
+    void tbnSelectAllClick();
+    void popTermClearClick();
+    void popEditClearClick();
+
     // --- BASIC line-number tools
     void mnuSortClick();
     void mnuReNumberClick();
@@ -166,6 +194,16 @@ protected:
     QMenu* createPopupMenu() override;
 
 private:
+    void connectTerminal();
+    // Shows received bytes in the terminal pane at its caret, replacing a selection.
+    void insertReceived(const QByteArray& bytes);
+    void setTerminalClearEnabled();
+    void showCaretPosition();
+    // The menu or pop-up command whose shortcut the key is, if any.
+    QAction* shortcutCommand(const QKeyEvent* event) const;
+    bool terminalEvent(QObject* watched, QEvent* event);
+    QPlainTextEdit* frontPane() const;
+
     void buildMenus();
     void buildToolbars();
     void buildPages();
@@ -199,4 +237,5 @@ private:
     bool m_richMode = false;
     bool m_overwriteWasEnabled = false;
     bool m_lastPageWasEditor = false;
+    QObject* m_keyPreview = nullptr;
 };

@@ -5,4 +5,5 @@ list(APPEND CORE_SOURCES
     basic/Renumber.h basic/Renumber.cpp
     basic/AutoNumber.h basic/AutoNumber.cpp
     basic/ProgramText.h basic/ProgramText.cpp
+    basic/ProgramTransmission.h basic/ProgramTransmission.cpp
 )

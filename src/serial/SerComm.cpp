@@ -555,6 +555,20 @@ int TSerCustomComm::InputCount()
     return int(QueryStatus().Stat.cbInQue);
 }
 
+bool TSerCustomComm::WaitForInput(int timeoutMs)
+{
+    timeoutMs = std::max(timeoutMs, 0);
+    if (!IsOpen() || m_lost) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+        return false;
+    }
+    if (m_rx.Count() > 0)
+        return true;
+    pollfd device{m_handle, POLLIN, 0};
+    const int ready = ::poll(&device, 1, timeoutMs);
+    return ready > 0 && (device.revents & POLLIN);
+}
+
 TSerLineStatus TSerCustomComm::QueryStatus()
 {
     TSerLineStatus status;

@@ -76,6 +76,9 @@ public:
     QByteArray ReadString();
     int InputCount();
     TSerLineStatus QueryStatus();
+    // Waits until input waits in the queue or on the device, at most timeoutMs; true when input
+    // waits. It runs no event and no hand-over. A closed or lost port just lets the time pass.
+    bool WaitForInput(int timeoutMs);
 
     void AttachConsumer(TSerDataConsumer* consumer);
     void DetachConsumer(TSerDataConsumer* consumer);

@@ -2,14 +2,41 @@
 
 #include <QDialog>
 
-// The function-key window: a small tool window that the user shows and hides from the Extras menu.
-// It is created hidden, at the position stored in the settings.
+class QLabel;
+class QPushButton;
+class TfrmTerminal;
+
+// The function-key window: a small tool window with one button per function key, shown and hidden
+// from the Extras menu. F5 and F6 send RUN and LIST to the controller, F1 and Ctrl+F1 open the help;
+// the keys act while this window has the focus. It is created hidden, at the position stored in the
+// settings, and its texts are German in both languages.
 class TfrmFTaste final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TfrmFTaste)
 
 public:
-    explicit TfrmFTaste(QWidget* parent = nullptr);
+    explicit TfrmFTaste(TfrmTerminal* mainWindow);
 
     void FormCreate();
+    void FormClose();
+    // Returns true when the key was one of the window's keys.
+    bool FormKeyDown(const QKeyEvent* event);
+    void BitBtnF1Click();
+    void BitBtnF5Click();
+    void BitBtnF6Click();
+    void BitBtnCtrlF1Click();
+
+    QPushButton *BitBtnF1, *BitBtnF2, *BitBtnF3, *BitBtnF4, *BitBtnF5, *BitBtnF6, *BitBtnCtrlF1;
+    QLabel *lblHilfe, *lblReferenz;
+
+public slots:
+    // Escape does not hide the window; only its close box and the menu item do.
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TfrmTerminal* m_main;
 };

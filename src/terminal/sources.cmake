@@ -1,3 +1,7 @@
+list(APPEND CORE_SOURCES
+    terminal/TerminalText.h terminal/TerminalText.cpp
+)
 list(APPEND UI_SOURCES
     terminal/TfrmFTaste.h terminal/TfrmFTaste.cpp
+    terminal/TfrmTerminal_Terminal.cpp
 )

@@ -1,0 +1,23 @@
+#include "terminal/TerminalText.h"
+
+namespace TerminalText {
+
+QByteArray filterReceived(const QByteArray& chunk)
+{
+    if (chunk == "\x07" || chunk == "\x08\x20\x08")
+        return {};
+    return chunk;
+}
+
+QString fromBytes(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
+
+int byteForKey(char16_t character)
+{
+    if (character == 8)
+        return 127;
+    return character <= 0xFF ? int(character) : -1;
+}
+
+QString caretText(int line, int column) { return QString::asprintf("  Z: %3d   S: %3d", line + 1, column + 1); }
+
+} // namespace TerminalText

@@ -1,0 +1,370 @@
+// The terminal page of the main window: opening and closing the port, received text, the keyboard
+// path to the port, Control C, the line warnings, the caret panel, the function-key window and the
+// transmission of the editor's program.
+
+#include "app/GlobVar_Unit.h"
+#include "app/StatusBar.h"
+#include "app/TfrmTerminal.h"
+#include "basic/ProgramTransmission.h"
+#include "editor/PlainTextEditLines.h"
+#include "platform/HandOver.h"
+#include "platform/Prompts.h"
+#include "serial/SerComm.h"
+#include "terminal/TerminalText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QThread>
+
+#include <algorithm>
+#include <exception>
+#include <functional>
+
+using namespace GlobVar;
+
+namespace {
+
+const QString WarningCaption = QStringLiteral("Warnung");
+
+// Sees every key release of the application before the control that has the focus, as the window's
+// own key preview.
+class KeyPreview final : public QObject {
+public:
+    KeyPreview(QWidget* window, std::function<void(QKeyEvent*)> onKeyUp)
+        : QObject(window), m_window(window), m_onKeyUp(std::move(onKeyUp))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyRelease)
+            return false;
+        // A key event that a control leaves unused travels on to its parents; it is taken once, at the
+        // control that received it first: the focus widget, or the window itself when none has it.
+        QWidget* focus = QApplication::focusWidget();
+        QObject* first = focus && focus->window() == m_window ? static_cast<QObject*>(focus) : m_window;
+        if (watched == first)
+            m_onKeyUp(static_cast<QKeyEvent*>(event));
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    std::function<void(QKeyEvent*)> m_onKeyUp;
+};
+
+// Keys that carry a text but are not characters typed at the controller.
+bool isCharacterKey(const QKeyEvent* event)
+{
+    if (event->text().isEmpty() || event->key() == Qt::Key_Delete)
+        return false;
+    // Alt with a letter is a menu key, not a character; Ctrl+Alt is how some keyboards type characters.
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    return !(mods & Qt::AltModifier) || (mods & Qt::ControlModifier);
+}
+
+// The transmission's view of the main window and its port.
+class TerminalLink final : public ProgramTransmission::Link {
+public:
+    TerminalLink(TSerComm& port, std::function<void(const QByteArray&)> show)
+        : m_port(port), m_show(std::move(show))
+    {
+    }
+
+    bool portOpen() const override { return PortOpen; }
+    void writeString(const QByteArray& bytes) override { m_port.WriteString(bytes); }
+    QByteArray readString() override { return m_port.ReadString(); }
+    void waitForInput(ProgramTransmission::Clock::time_point deadline) override
+    {
+        using namespace std::chrono;
+        // Short waits, so that the deadline is looked at soon after it passed even when the device
+        // says nothing; input ends the wait at once.
+        const auto left = duration_cast<milliseconds>(deadline - now()).count();
+        m_port.WaitForInput(int(std::clamp<long long>(left, 0, 2)));
+    }
+    void showAnswer(const QByteArray& answer) override { m_show(answer); }
+    void processEvents() override { ProcessMessages(); }
+    void showTimeout(const QString& message) override { Prompts::instance().warning(WarningCaption, message); }
+
+private:
+    TSerComm& m_port;
+    std::function<void(const QByteArray&)> m_show;
+};
+
+} // namespace
+
+void TfrmTerminal::connectTerminal()
+{
+    SerComm1->OnRxChar = [this](TSerCustomComm*, int count) { SerComm1RxChar(count); };
+    SerComm1->OnTxEmpty = [this](TSerCustomComm*) { SerComm1TxEmpty(); };
+    SerComm1->OnBreak = [this](TSerCustomComm*) { SerComm1Break(); };
+
+    connect(tbnCommOpen, &QAction::triggered, this, &TfrmTerminal::tbnCommOpenClick);
+    connect(tbnCommClose, &QAction::triggered, this, &TfrmTerminal::tbnCommCloseClick);
+    connect(tbnBreak, &QAction::triggered, this, &TfrmTerminal::tbnBreakClick);
+    connect(tbnTransmit, &QAction::triggered, this, &TfrmTerminal::tbnTransmitClick);
+    connect(mnuEcho, &QAction::triggered, this, &TfrmTerminal::mnuEchoClick);
+    connect(mnuFTasten, &QAction::triggered, this, &TfrmTerminal::mnuFTastenClick);
+
+    connect(mnuClear, &QAction::triggered, this, &TfrmTerminal::mnuClearClick);
+    connect(mnuSelectAll, &QAction::triggered, this, &TfrmTerminal::mnuSelectAllClick);
+    connect(popTermClear, &QAction::triggered, this, &TfrmTerminal::popTermClearClick);
+    connect(popEditClear, &QAction::triggered, this, &TfrmTerminal::popEditClearClick);
+    auto forward = [this](QAction* from, QAction* menuItem) {
+        connect(from, &QAction::triggered, this, [menuItem] { runMenuItem(menuItem); });
+    };
+    forward(popEinstellungen, mnuEinstellungen);
+    forward(popFontFarbenTerminal, mnuFontFarbenTerminal);
+    forward(popFontFarbenEditor, mnuFontFarbenEditor);
+    forward(popClearT, mnuClear);
+    forward(popClear, mnuClear);
+    forward(Allesmarkieren2, mnuSelectAll);
+    forward(Allesmarkieren1, mnuSelectAll);
+
+    MemoT->installEventFilter(this);
+    MemoT->viewport()->setMouseTracking(true);
+    m_keyPreview = new KeyPreview(this, [this](QKeyEvent* event) { FormKeyUp(event); });
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Opening and closing the port
+
+void TfrmTerminal::tbnCommOpenClick()
+{
+    SerComm1->SetPortNum(ComPort);
+    try {
+        SerComm1->Open();
+    } catch (const std::exception&) {
+        // A port that cannot be opened leaves everything as it was; the user sees the buttons unchanged.
+        return;
+    }
+    tbnCommOpen->setEnabled(false);
+    tbnCommClose->setEnabled(true);
+    tbnBreak->setEnabled(true);
+    tbnTransmit->setEnabled(true);
+    if (EnvReturn)
+        SerComm1->WriteByte(13);
+}
+
+void TfrmTerminal::tbnCommCloseClick()
+{
+    SerComm1->Close();
+    tbnCommOpen->setEnabled(true);
+    tbnCommClose->setEnabled(false);
+    tbnBreak->setEnabled(false);
+    tbnTransmit->setEnabled(false);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Received text and line events
+
+void TfrmTerminal::SerComm1RxChar(int /*count*/)
+{
+    // The announced bytes may already have been read (the transmission reads its answers itself);
+    // then there is nothing to gather and the user interface is not held up.
+    if (SerComm1->InputCount() == 0)
+        return;
+    // What arrives meanwhile belongs to the same chunk.
+    QThread::msleep(50);
+    insertReceived(TerminalText::filterReceived(SerComm1->ReadString()));
+}
+
+void TfrmTerminal::insertReceived(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    MemoT->insertPlainText(TerminalText::fromBytes(bytes));
+}
+
+void TfrmTerminal::SerComm1TxEmpty()
+{
+    if (EnvTxBuffer)
+        Prompts::instance().warning(WarningCaption, QStringLiteral("Der Sendepuffer ist voll."));
+}
+
+void TfrmTerminal::SerComm1Break()
+{
+    if (EnvBreak)
+        Prompts::instance().warning(WarningCaption, QStringLiteral("Ein Break-Signal wurde empfangen."));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The keyboard
+
+QAction* TfrmTerminal::shortcutCommand(const QKeyEvent* event) const
+{
+    const QKeySequence pressed(QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+    // Menu items first: a pop-up item with the same shortcut runs the same command.
+    for (const QList<QAction*>& list : {actions(), MemoT->actions()})
+        for (QAction* a : list)
+            if (!a->shortcut().isEmpty() && a->shortcut() == pressed)
+                return a;
+    return nullptr;
+}
+
+bool TfrmTerminal::MemoTKeyPress(QKeyEvent* event)
+{
+    if (QAction* command = shortcutCommand(event)) {
+        runMenuItem(command);
+        return true;
+    }
+    const bool backspace = event->key() == Qt::Key_Backspace;
+    if (!backspace && !isCharacterKey(event)) {
+        // Alt with a letter neither reaches the controller nor types into the pane; other keys
+        // without a character (arrows, Delete, Home ...) move and edit in the pane only.
+        return (event->modifiers() & Qt::AltModifier) && !event->text().isEmpty();
+    }
+
+    const QString typed = backspace ? QString(QChar(8)) : event->text();
+    for (const QChar character : typed) {
+        const int byte = TerminalText::byteForKey(character.unicode());
+        if (byte >= 0)
+            SerComm1->WriteByte(uint8_t(byte));
+        QTextCursor caret = MemoT->textCursor();
+        if (character.unicode() == 8) {
+            // The prompt in the first column is kept: backspace in the second column does nothing.
+            const int column = caret.selectionStart() - MemoT->document()->findBlock(caret.selectionStart()).position();
+            if (column != 1) {
+                caret.deletePreviousChar();
+                MemoT->setTextCursor(caret);
+            }
+        } else if (ComEcho) {
+            MemoT->insertPlainText(QString(character));
+        }
+    }
+    return true;
+}
+
+void TfrmTerminal::showCaretPosition()
+{
+    const int start = MemoT->textCursor().selectionStart();
+    const QTextBlock line = MemoT->document()->findBlock(start);
+    StatusBar1->setPanelText(0, TerminalText::caretText(line.blockNumber(), start - line.position()));
+}
+
+void TfrmTerminal::MemoTKeyUp() { showCaretPosition(); }
+
+void TfrmTerminal::setTerminalClearEnabled()
+{
+    const bool selection = MemoT->textCursor().hasSelection();
+    mnuClear->setEnabled(selection);
+    tbnClear->setEnabled(selection);
+    popClearT->setEnabled(selection);
+}
+
+void TfrmTerminal::MemoTMouseDown() { setTerminalClearEnabled(); }
+
+void TfrmTerminal::MemoTMouseMove()
+{
+    setTerminalClearEnabled();
+    showCaretPosition();
+}
+
+bool TfrmTerminal::terminalEvent(QObject* watched, QEvent* event)
+{
+    if (watched == MemoT) {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // The pane would take its own editing keys (Ctrl+C, Ctrl+A, Ctrl+Del ...); the window's
+            // commands come first.
+            if (shortcutCommand(static_cast<QKeyEvent*>(event))) {
+                event->accept();
+                return true;
+            }
+            return false;
+        case QEvent::KeyPress:
+            return MemoTKeyPress(static_cast<QKeyEvent*>(event));
+        case QEvent::KeyRelease:
+            MemoTKeyUp();
+            return false;
+        default:
+            return false;
+        }
+    }
+    if (watched == MemoT->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            MemoTMouseDown();
+        else if (event->type() == QEvent::MouseMove)
+            MemoTMouseMove();
+    }
+    return false;
+}
+
+void TfrmTerminal::FormKeyUp(QKeyEvent* event)
+{
+    if (event->isAutoRepeat())
+        return;
+    // F1 and Ctrl+F1 are the help items' own shortcuts, which act when the key goes down; running
+    // them here again would open the help twice for one press.
+    if (event->key() == Qt::Key_C && (event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier)
+        tbnBreakClick();
+}
+
+void TfrmTerminal::tbnBreakClick() { SerComm1->WriteByte(3); }
+
+void TfrmTerminal::mnuEchoClick()
+{
+    ComEcho = !ComEcho;
+    mnuEcho->setChecked(ComEcho);
+}
+
+void TfrmTerminal::mnuFTastenClick()
+{
+    // The item has ticked or unticked itself on the click; its state before the click decides.
+    const bool wasTicked = !mnuFTasten->isChecked();
+    if (wasTicked) {
+        if (m_functionKeys)
+            m_functionKeys->hide();
+        mnuFTasten->setChecked(false);
+    } else {
+        if (m_functionKeys)
+            m_functionKeys->show();
+        mnuFTasten->setChecked(true);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Editing commands on the pane in front
+
+QPlainTextEdit* TfrmTerminal::frontPane() const
+{
+    return PageControl1->currentWidget() == TSheetEd ? RTF : MemoT;
+}
+
+void TfrmTerminal::mnuClearClick()
+{
+    QPlainTextEdit* pane = frontPane();
+    QTextCursor caret = pane->textCursor();
+    caret.removeSelectedText();
+    pane->setTextCursor(caret);
+}
+
+void TfrmTerminal::mnuSelectAllClick() { frontPane()->selectAll(); }
+
+void TfrmTerminal::tbnSelectAllClick()
+{
+    runMenuItem(mnuSelectAll);
+    TSheetChange();
+}
+
+void TfrmTerminal::popTermClearClick() { MemoT->clear(); }
+
+void TfrmTerminal::popEditClearClick() { RTF->clear(); }
+
+// ---------------------------------------------------------------------------------------------------
+// Program transmission
+
+void TfrmTerminal::tbnTransmitClick()
+{
+    PageControl1->setCurrentWidget(TSheetTerm);
+    // The program as it is when the transmission starts; edits made between lines do not mix into it.
+    const PlainTextEditLines program(RTF);
+    TerminalLink link(*SerComm1, [this](const QByteArray& answer) { insertReceived(answer); });
+    ProgramTransmission::transmit(program, link, Language);
+}
