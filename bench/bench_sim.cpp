@@ -53,7 +53,7 @@ bool startSim(Sim& sim)
     if (sim.fd < 0)
         return false;
     makeRaw(sim.fd);
-    // Whatever waits from before (none expected) must not be taken for the first answer.
+    // The sign-on that greets the first opener must not be taken for the first answer.
     pollfd p{sim.fd, POLLIN, 0};
     char buf[256];
     while (::poll(&p, 1, 200) > 0 && ::read(sim.fd, buf, sizeof buf) > 0) {

@@ -16,6 +16,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace {
 
 constexpr int kAnswerTimeoutMs = 5000;
@@ -42,6 +44,7 @@ public:
         // The simulator ends when our end of its standard input closes, even if this test dies.
         proc.setProgram(QStringLiteral(BASIC52_SIM));
         proc.setArguments(QStringList{"--exit-on-eof"} + args);
+        signOnDue = !args.contains(QStringLiteral("--autobaud"));
         proc.start();
         if (!proc.waitForStarted(kAnswerTimeoutMs))
             return false;
@@ -64,7 +67,18 @@ public:
         termios t{};
         ::tcgetattr(fd, &t);
         ::cfmakeraw(&t);
-        return ::tcsetattr(fd, TCSANOW, &t) == 0;
+        if (::tcsetattr(fd, TCSANOW, &t) != 0)
+            return false;
+        // The board signs on once, when the line is first opened.
+        if (std::exchange(signOnDue, false)) {
+            const QByteArray signOn = QByteArray(basic52sim::Board::kSignOn) + "\r\nREADY\r\n>";
+            const QByteArray got = read(signOn.size());
+            if (got != signOn) {
+                qWarning("expected the sign-on at the first open, got \"%s\"", got.constData());
+                return false;
+            }
+        }
+        return true;
     }
 
     void closeLine()
@@ -126,6 +140,7 @@ public:
     }
 
     QProcess proc;
+    bool signOnDue = false;
     QString path;
     QString logPath;
     int fd = -1;
@@ -413,15 +428,16 @@ void SimPtyTest::log_recordsBothDirections()
     QCOMPARE(sim.exchange("10 A=1\r", 9), QByteArray("10 A=1\r\n>"));
     QTRY_VERIFY_WITH_TIMEOUT(sim.logText().contains("TX"), kAnswerTimeoutMs);
     const QList<QByteArray> lines = sim.logText().split('\n');
-    auto find = [&](const QByteArray& what) {
+    auto find = [&](const QByteArray& what, const QByteArray& bytes) {
         for (const QByteArray& l : lines) {
-            if (l.contains(what))
+            if (l.contains(what) && l.contains(bytes))
                 return l;
         }
         return QByteArray();
     };
-    const QByteArray rx = find(" RX ");
-    const QByteArray tx = find(" TX ");
+    const QByteArray rx = find(" RX ", "31 30 20 41 3d 31 0d");
+    // The sign-on went out before; the answer to the line follows it.
+    const QByteArray tx = find(" TX ", "31 30 20 41 3d 31 0d 0a 3e");
     QVERIFY2(rx.contains("31 30 20 41 3d 31 0d") && rx.contains("|10 A=1.|"), rx.constData());
     QVERIFY2(tx.contains("31 30 20 41 3d 31 0d 0a 3e"), tx.constData());
     // Each record starts with its time in seconds since the start, in order.

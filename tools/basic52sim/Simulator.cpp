@@ -36,6 +36,8 @@ constexpr std::size_t kUnpacedBacklog = 64 * 1024;
 // Without burst loss, what a running program has not read yet; beyond this the line is not read.
 constexpr std::size_t kMaxPending = 1024 * 1024;
 constexpr std::size_t kReadChunk = 4096;
+// From the first open of the line to the sign-on.
+constexpr std::chrono::milliseconds kSignOnDelay{150};
 
 std::string errnoText(const std::string& what)
 {
@@ -165,12 +167,14 @@ int Simulator::serve()
         sigaction(sig, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    board_.powerOn();
+    if (listenerPresent())
+        powerOnAt_ = Clock::now();
     lastRefill_ = Clock::now();
     tokens_ = kBucket;
     bool stdinOpen = options_.exitOnEof;
     while (gSignal == 0 && failure_.empty()) {
         Clock::time_point now = Clock::now();
+        powerOnWhenDue(now);
         collectOutput(now);
         sendDue(now);
         listenWhenAnswered();
@@ -246,6 +250,11 @@ void Simulator::readLine()
     if (n > 0) {
         const std::string_view bytes(buf.data(), static_cast<std::size_t>(n));
         log_.record("RX", bytes);
+        // Someone talks to the board: it is on by now.
+        if (!poweredOn_) {
+            powerOnAt_ = Clock::now();
+            powerOnWhenDue(*powerOnAt_);
+        }
         board_.receive(bytes);
     } else if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
         failure_ = errnoText("read from the pseudo-terminal");
@@ -263,6 +272,8 @@ void Simulator::readOpeners()
             const auto* event = reinterpret_cast<const inotify_event*>(buf.data() + at);
             if (event->mask & IN_OPEN) {
                 ++openers_;
+                if (!poweredOn_ && !powerOnAt_)
+                    powerOnAt_ = Clock::now() + kSignOnDelay;
             } else if (event->mask & IN_CLOSE) {
                 if (openers_ > 0 && --openers_ == 0)
                     lastOpenerLeft();
@@ -271,10 +282,21 @@ void Simulator::readOpeners()
                 // The count can no longer be trusted: take everyone as listening from now on.
                 watching_ = false;
                 log_.note("no longer tracking who has the line open");
+                if (!poweredOn_ && !powerOnAt_)
+                    powerOnAt_ = Clock::now();
             }
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
     }
+}
+
+void Simulator::powerOnWhenDue(Clock::time_point now)
+{
+    if (poweredOn_ || !powerOnAt_ || now < *powerOnAt_)
+        return;
+    poweredOn_ = true;
+    powerOnAt_.reset();
+    board_.powerOn();
 }
 
 void Simulator::lastOpenerLeft()
@@ -358,6 +380,8 @@ std::optional<Simulator::Clock::duration> Simulator::waitTime(Clock::time_point 
         if (!wait || d < *wait)
             wait = d;
     };
+    if (powerOnAt_)
+        shorten(*powerOnAt_ - now);
     if (!tx_.empty() && !txBlocked_ && byteTime_.count() > 0)
         shorten(lineFreeAt_ + byteTime_ - now);
     if (board_.running() && tx_.size() < backlogLimit()) {

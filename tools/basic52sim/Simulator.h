@@ -37,6 +37,7 @@ private:
     void readLine();
     void readOpeners();
     void lastOpenerLeft();
+    void powerOnWhenDue(Clock::time_point now);
     void collectOutput(Clock::time_point now);
     void sendDue(Clock::time_point now);
     void runProgram(Clock::time_point now);
@@ -61,6 +62,10 @@ private:
     double tokens_ = 0;
     Clock::time_point lastRefill_{};
     std::string failure_;
+    // The board is switched on when a terminal first opens the line, and signs on a moment later,
+    // once the terminal has set the line up; before that nobody would hear it.
+    bool poweredOn_ = false;
+    std::optional<Clock::time_point> powerOnAt_;
 };
 
 } // namespace basic52sim
