@@ -30,12 +30,14 @@ namespace {
 
 const QString WarningCaption = QStringLiteral("Warnung");
 
-// Sees every key release of the application before the control that has the focus, as the window's
-// own key preview.
+// The window's key preview: sees the keys of every control of the window before the control does.
+// A key that is one of the window's bindings goes to the window only; the binding acts on release.
 class KeyPreview final : public QObject {
 public:
-    KeyPreview(QWidget* window, std::function<void(QKeyEvent*)> onKeyUp)
-        : QObject(window), m_window(window), m_onKeyUp(std::move(onKeyUp))
+    using Binding = std::function<bool(const QKeyEvent*)>;
+
+    KeyPreview(QWidget* window, Binding isBinding, std::function<void(QKeyEvent*)> onKeyUp)
+        : QObject(window), m_window(window), m_isBinding(std::move(isBinding)), m_onKeyUp(std::move(onKeyUp))
     {
         qApp->installEventFilter(this);
     }
@@ -43,21 +45,32 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyRelease)
+        const QEvent::Type type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
             return false;
         // A key event that a control leaves unused travels on to its parents; it is taken once, at the
         // control that received it first: the focus widget, or the window itself when none has it.
         QWidget* focus = QApplication::focusWidget();
         QObject* first = focus && focus->window() == m_window ? static_cast<QObject*>(focus) : m_window;
-        if (watched == first)
-            m_onKeyUp(static_cast<QKeyEvent*>(event));
+        if (watched != first)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (type == QEvent::KeyPress)
+            return m_isBinding(key);
+        m_onKeyUp(key);
         return false;
     }
 
 private:
     QWidget* m_window;
+    Binding m_isBinding;
     std::function<void(QKeyEvent*)> m_onKeyUp;
 };
+
+bool isControlCKey(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_C && (event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
+}
 
 // Keys that carry a text but are not characters typed at the controller.
 bool isCharacterKey(const QKeyEvent* event)
@@ -129,7 +142,7 @@ void TfrmTerminal::connectTerminal()
 
     MemoT->installEventFilter(this);
     MemoT->viewport()->setMouseTracking(true);
-    m_keyPreview = new KeyPreview(this, [this](QKeyEvent* event) { FormKeyUp(event); });
+    m_keyPreview = new KeyPreview(this, isControlCKey, [this](QKeyEvent* event) { FormKeyUp(event); });
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -302,7 +315,7 @@ void TfrmTerminal::FormKeyUp(QKeyEvent* event)
         return;
     // F1 and Ctrl+F1 are the help items' own shortcuts, which act when the key goes down; running
     // them here again would open the help twice for one press.
-    if (event->key() == Qt::Key_C && (event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier)
+    if (isControlCKey(event))
         tbnBreakClick();
 }
 
