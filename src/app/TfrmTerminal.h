@@ -238,4 +238,6 @@ private:
     bool m_overwriteWasEnabled = false;
     bool m_lastPageWasEditor = false;
     QObject* m_keyPreview = nullptr;
+    // The caret position right behind received text that ended with a CR; -1 otherwise.
+    int m_afterReceivedCr = -1;
 };

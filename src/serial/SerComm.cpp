@@ -562,11 +562,13 @@ bool TSerCustomComm::WaitForInput(int timeoutMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
         return false;
     }
+    // Reset before looking: bytes that the event thread stores after the look signal the event.
+    m_inputArrived.Reset();
     if (m_rx.Count() > 0)
         return true;
-    pollfd device{m_handle, POLLIN, 0};
-    const int ready = ::poll(&device, 1, timeoutMs);
-    return ready > 0 && (device.revents & POLLIN);
+    short revents = 0;
+    const int ready = TSerHandleObject::WaitForAny({&m_inputArrived}, timeoutMs, m_handle, POLLIN, &revents);
+    return ready >= 0 && (ready == 0 || (revents & POLLIN));
 }
 
 TSerLineStatus TSerCustomComm::QueryStatus()

@@ -197,6 +197,8 @@ private:
     TSerCriticalSection m_writeLock;
     TSerCriticalSection m_readLock;
     SerInputQueue m_rx;
+    // Signalled when the event thread has put bytes into the queue, for WaitForInput.
+    TSerWaitEvent m_inputArrived;
     std::vector<TSerDataConsumer*> m_consumers;
 
     std::atomic<bool> m_lost{false};

@@ -150,8 +150,10 @@ void TSerCommEventThread::Execute()
                 lostError = pull.error ? pull.error : EIO;
             else if ((revents & (POLLERR | POLLNVAL)) || ((revents & POLLHUP) && pull.added == 0))
                 lostError = EIO;
-            if (pull.added > 0)
+            if (pull.added > 0) {
                 owner->checkLineCounters();
+                owner->m_inputArrived.Signal();
+            }
         }
         events |= owner->m_pendingLineEvents.exchange(0);
         if (owner->m_rx.TakeUnannounced())

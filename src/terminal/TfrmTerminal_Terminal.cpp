@@ -14,13 +14,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QThread>
 
 #include <algorithm>
+#include <utility>
 #include <exception>
 #include <functional>
 
@@ -82,11 +85,61 @@ bool isCharacterKey(const QKeyEvent* event)
     return !(mods & Qt::AltModifier) || (mods & Qt::ControlModifier);
 }
 
+// Paints the window at most at a screen's frame rate while a transmission runs. A repaint of the
+// terminal costs more than the rest of a line's work, and between two lines the window is given one
+// pass of its events; the requests to repaint that come faster than frames are held back and
+// answered together by the next frame. The pane's text is always up to date; only its picture
+// follows, at most one frame later.
+class FrameLimiter final : public QObject {
+public:
+    explicit FrameLimiter(QWidget* window) : m_window(window)
+    {
+        m_sincePaint.start();
+        window->installEventFilter(this);
+    }
+    ~FrameLimiter() override
+    {
+        if (m_window && m_held)
+            QCoreApplication::postEvent(m_window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+    }
+    FrameLimiter(const FrameLimiter&) = delete;
+    FrameLimiter& operator=(const FrameLimiter&) = delete;
+
+    // Before each pass of the window's events.
+    void beforeEvents()
+    {
+        m_holding = m_sincePaint.elapsed() < kFrameMs;
+        if (m_holding)
+            return;
+        m_sincePaint.restart();
+        // A request held back is not asked again by the window; ask for it now.
+        if (m_window && std::exchange(m_held, false))
+            QCoreApplication::postEvent(m_window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (m_holding && watched == m_window && event->type() == QEvent::UpdateRequest) {
+            m_held = true;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    static constexpr int kFrameMs = 50;
+    QPointer<QWidget> m_window;
+    QElapsedTimer m_sincePaint;
+    bool m_holding = false;
+    bool m_held = false;
+};
+
 // The transmission's view of the main window and its port.
 class TerminalLink final : public ProgramTransmission::Link {
 public:
-    TerminalLink(TSerComm& port, std::function<void(const QByteArray&)> show)
-        : m_port(port), m_show(std::move(show))
+    TerminalLink(TSerComm& port, QWidget* window, std::function<void(const QByteArray&)> show)
+        : m_port(port), m_frames(window), m_show(std::move(show))
     {
     }
 
@@ -102,11 +155,16 @@ public:
         m_port.WaitForInput(int(std::clamp<long long>(left, 0, 2)));
     }
     void showAnswer(const QByteArray& answer) override { m_show(answer); }
-    void processEvents() override { ProcessMessages(); }
+    void processEvents() override
+    {
+        m_frames.beforeEvents();
+        ProcessMessages();
+    }
     void showTimeout(const QString& message) override { Prompts::instance().warning(WarningCaption, message); }
 
 private:
     TSerComm& m_port;
+    FrameLimiter m_frames;
     std::function<void(const QByteArray&)> m_show;
 };
 
@@ -192,7 +250,14 @@ void TfrmTerminal::insertReceived(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return;
-    MemoT->insertPlainText(TerminalText::fromBytes(bytes));
+    QString text = TerminalText::fromBytes(bytes);
+    // The pane makes a new line of a CR and of a LF alike, and of the pair together. A pair that
+    // arrived split over two chunks is still one line break.
+    const QTextCursor caret = MemoT->textCursor();
+    if (text.startsWith(QLatin1Char('\n')) && !caret.hasSelection() && caret.position() == m_afterReceivedCr)
+        text.remove(0, 1);
+    MemoT->insertPlainText(text);
+    m_afterReceivedCr = text.endsWith(QLatin1Char('\r')) ? MemoT->textCursor().position() : -1;
 }
 
 void TfrmTerminal::SerComm1TxEmpty()
@@ -378,6 +443,6 @@ void TfrmTerminal::tbnTransmitClick()
     PageControl1->setCurrentWidget(TSheetTerm);
     // The program as it is when the transmission starts; edits made between lines do not mix into it.
     const PlainTextEditLines program(RTF);
-    TerminalLink link(*SerComm1, [this](const QByteArray& answer) { insertReceived(answer); });
+    TerminalLink link(*SerComm1, this, [this](const QByteArray& answer) { insertReceived(answer); });
     ProgramTransmission::transmit(program, link, Language);
 }

@@ -56,6 +56,7 @@ private slots:
 
     void received_bellAndRubOutAloneAreNotShown();
     void received_goesToTheCaretOrReplacesTheSelection();
+    void received_lineBreakSplitOverTwoChunksIsOneBreak();
     void received_reachesThePaneWhileTheEditorIsInFront();
 
     void typed_withEchoOffIsSentAndNotShown();
@@ -166,6 +167,26 @@ void TerminalTest::received_goesToTheCaretOrReplacesTheSelection()
     s.pty.write("Q");
     QTRY_COMPARE(pane->toPlainText(), QStringLiteral("abXYc\nQf"));
     QVERIFY(!pane->textCursor().hasSelection());
+}
+
+void TerminalTest::received_lineBreakSplitOverTwoChunksIsOneBreak()
+{
+    TerminalSession s;
+    s.start();
+    QVERIFY(s.openPort());
+    QPlainTextEdit* pane = s.window->MemoT;
+    s.pty.write("READY\r");
+    QTest::qWait(kSettleMs);
+    s.pty.write("\n>");
+    QTRY_COMPARE(pane->toPlainText(), QStringLiteral("READY\n>"));
+    // A line feed of its own, or after the caret was moved, is a line break of its own.
+    s.pty.write("\n");
+    QTRY_COMPARE(pane->toPlainText(), QStringLiteral("READY\n>\n"));
+    s.pty.write("X\r");
+    QTRY_COMPARE(pane->toPlainText(), QStringLiteral("READY\n>\nX\n"));
+    placeCaret(pane, 0);
+    s.pty.write("\n");
+    QTRY_COMPARE(pane->toPlainText(), QStringLiteral("\nREADY\n>\nX\n"));
 }
 
 void TerminalTest::received_reachesThePaneWhileTheEditorIsInFront()
