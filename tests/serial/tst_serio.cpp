@@ -65,6 +65,7 @@ private slots:
     void rxChar_burstWhileBusy_isAnnouncedOnceWithItsCount();
     void rxChar_partialRead_restWaitsForMoreBytes();
     void rxChar_onlyWhileMonitored();
+    void waitForInput_endsWhenBytesArriveWhoeverReadThem();
     void consumers_takeReceivedBlocksInsteadOfRxChar();
     void close_noEventsAfterwards_andQueuesDiscarded();
     void close_insideOwnEventHandler_doesNotHang_data();
@@ -116,6 +117,41 @@ void SerIoTest::saturate()
         QVERIFY(m_comm->WriteString(chunk));
     }
     QFAIL("the line never filled up");
+}
+
+void SerIoTest::waitForInput_endsWhenBytesArriveWhoeverReadThem()
+{
+    QElapsedTimer clock;
+    clock.start();
+    // A closed port just lets the time pass.
+    QVERIFY(!m_comm->WaitForInput(60));
+    QVERIFY(clock.elapsed() >= 50);
+
+    m_comm->Open();
+    clock.restart();
+    QVERIFY(!m_comm->WaitForInput(60));
+    QVERIFY(clock.elapsed() >= 50);
+
+    // Bytes that arrive during the wait end it, without any event being served.
+    std::thread peer([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        m_pty->write("ab");
+    });
+    clock.restart();
+    const bool arrived = m_comm->WaitForInput(5000);
+    const qint64 waited = clock.elapsed();
+    peer.join();
+    QVERIFY(arrived);
+    QVERIFY2(waited < 2500, qPrintable(QString::number(waited)));
+    QCOMPARE(m_comm->ReadString(), QByteArray("ab"));
+
+    // Bytes the event thread already took from the device into the queue count as waiting.
+    m_pty->write("cd");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    clock.restart();
+    QVERIFY(m_comm->WaitForInput(5000));
+    QVERIFY(clock.elapsed() < 2500);
+    QCOMPARE(m_comm->ReadString(), QByteArray("cd"));
 }
 
 void SerIoTest::closedPort_writesAndReadsDoNothing()

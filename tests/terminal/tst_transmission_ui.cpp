@@ -26,6 +26,7 @@ private slots:
     void nothingToSend_onlyBringsTheTerminalForward();
     void portClosedBetweenLines_endsWithTheTimeout();
     void wrongAnswer_isDroppedAndStopsTheProgram();
+    void window_paintsAgainAfterAFastTransmission();
 };
 
 void TransmissionUiTest::program_isSentLineByLineAndShownAsEchoed()
@@ -127,6 +128,45 @@ void TransmissionUiTest::wrongAnswer_isDroppedAndStopsTheProgram()
     // The dropped answer does not come back through the received-text display either.
     QTest::qWait(300);
     QCOMPARE(s.window->MemoT->toPlainText(), QStringLiteral("10 A=1\n>"));
+}
+
+
+namespace {
+
+class PaintCounter final : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+void TransmissionUiTest::window_paintsAgainAfterAFastTransmission()
+{
+    TerminalSession s;
+    s.start();
+    QVERIFY(s.openPort());
+    LinePeer peer(s.pty.master(), LinePeer::echo);
+    QStringList program;
+    for (int k = 1; k <= 60; ++k)
+        program.append(QStringLiteral("%1 PRINT %1").arg(k * 10));
+    s.window->RTF->setPlainText(program.join(QLatin1Char('\n')));
+    // Lines answered faster than frames: repaints are held back while the program is sent.
+    s.action("tbnTransmit")->trigger();
+    QVERIFY(s.prompts.shown.isEmpty());
+    PaintCounter counter;
+    s.window->MemoT->viewport()->installEventFilter(&counter);
+    QTRY_VERIFY(counter.paints > 0);
+    counter.paints = 0;
+    s.window->MemoT->viewport()->update();
+    QTRY_VERIFY(counter.paints > 0);
 }
 
 QTEST_MAIN(TransmissionUiTest)
