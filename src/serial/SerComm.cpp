@@ -571,6 +571,8 @@ bool TSerCustomComm::WaitForInput(int timeoutMs)
     return ready >= 0 && (ready == 0 || (revents & POLLIN));
 }
 
+bool TSerCustomComm::TransmitSettled() const { return !m_writeThread || m_writeThread->Settled(); }
+
 TSerLineStatus TSerCustomComm::QueryStatus()
 {
     TSerLineStatus status;

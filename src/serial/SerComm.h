@@ -79,6 +79,9 @@ public:
     // Waits until input waits in the queue or on the device, at most timeoutMs; true when input
     // waits. It runs no event and no hand-over. A closed or lost port just lets the time pass.
     bool WaitForInput(int timeoutMs);
+    // Whether the writer has sent everything and handed over the transmit-empty event of its last
+    // write (always true without a writer thread).
+    bool TransmitSettled() const;
 
     void AttachConsumer(TSerDataConsumer* consumer);
     void DetachConsumer(TSerDataConsumer* consumer);

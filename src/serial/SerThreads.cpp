@@ -199,6 +199,14 @@ void TSerCommEventThread::Execute()
 
 // ---- TSerCommWriteThread -------------------------------------------------------------------------
 
+namespace {
+
+std::atomic<int> handOverDelayMs{0};
+
+} // namespace
+
+void TSerCommWriteThread::SetHandOverDelayForTests(int milliseconds) { handOverDelayMs = milliseconds; }
+
 TSerCommWriteThread::TSerCommWriteThread(TSerCustomComm* owner, int writeSize)
     : TSerThread(owner), m_buffer(writeSize)
 {
@@ -227,6 +235,7 @@ bool TSerCommWriteThread::Enqueue(const uint8_t* bytes, int count, int timeoutMs
             return false;
     }
     m_buffer.Append(bytes, count);
+    m_settled = false;
     m_dataReady.Signal();
     return true;
 }
@@ -247,9 +256,23 @@ void TSerCommWriteThread::completion(int count)
     }
     m_room.notify_all();
     if (empty) {
+        if (const int delay = handOverDelayMs.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
         TSerCustomComm* const owner = m_owner;
         Deliver([owner] { owner->HandleEvents(SerEv::TxEmpty); });
+        markSettled();
     }
+}
+
+void TSerCommWriteThread::markSettled()
+{
+    {
+        std::lock_guard lock(m_owner->m_writeLock);
+        // Bytes appended meanwhile are still to be written.
+        if (m_buffer.Fill() == 0)
+            m_settled = true;
+    }
+    HandOver::wakeWaiters();
 }
 
 void TSerCommWriteThread::discardAll()
@@ -260,6 +283,7 @@ void TSerCommWriteThread::discardAll()
         m_dataReady.Reset();
     }
     m_room.notify_all();
+    markSettled();
 }
 
 void TSerCommWriteThread::Execute()

@@ -103,12 +103,21 @@ public:
     // Bytes waiting in the transmit buffer.
     int Fill();
 
+    // Whether everything appended has been written and the transmit-empty event of the last write
+    // has been handed over: the writer waits for nothing on the user-interface thread.
+    bool Settled() const { return m_settled.load(); }
+
+    // Tests: a pause between a completed write and its transmit-empty hand-over, as a busy machine
+    // may make.
+    static void SetHandOverDelayForTests(int milliseconds);
+
 protected:
     void Execute() override;
 
 private:
     void completion(int count);
     void discardAll();
+    void markSettled();
 
     TSerCommBuffer m_buffer;
     TSerWaitEvent m_dataReady;
@@ -116,4 +125,5 @@ private:
     TSerWaitEvent m_flushRequest;
     TSerWaitEvent m_flushDone;
     std::condition_variable_any m_room;
+    std::atomic<bool> m_settled{true};
 };

@@ -159,10 +159,16 @@ public:
     {
         m_frames.beforeEvents();
         ProcessMessages();
+        // The writer hands the transmit-empty event of each write to this thread and waits for it.
+        // A hand-over that comes in only now is served here as well: left for later, the next line
+        // would wait behind it in the writer while this thread waits for that line's answer.
+        HandOver::waitServing([this] { return m_port.TransmitSettled(); }, kSettleLimitMs);
     }
     void showTimeout(const QString& message) override { Prompts::instance().warning(WarningCaption, message); }
 
 private:
+    // A device that takes no more bytes keeps the writer busy; the next line then times out.
+    static constexpr int kSettleLimitMs = 1000;
     TSerComm& m_port;
     FrameLimiter m_frames;
     std::function<void(const QByteArray&)> m_show;

@@ -3,6 +3,7 @@
 #include "app/GlobVar_Unit.h"
 #include "app/SettingsStore.h"
 #include "app/TfrmTerminal.h"
+#include "serial/SerComm.h"
 #include "terminal/TfrmFTaste.h"
 
 #include <QAction>
@@ -44,6 +45,11 @@ void TerminalSession::start()
     window = std::make_unique<TfrmTerminal>();
     keys = new TfrmFTaste(window.get());
     window->setFunctionKeyWindow(keys);
+    auto show = window->SerComm1->OnRxChar;
+    window->SerComm1->OnRxChar = [this, show](TSerCustomComm* sender, int count) {
+        show(sender, count);
+        ++receivedChunks;
+    };
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -55,6 +61,13 @@ bool TerminalSession::openPort()
 {
     action("tbnCommOpen")->trigger();
     return GlobVar::PortOpen;
+}
+
+void TerminalSession::receive(const QByteArray& chunk)
+{
+    const int before = receivedChunks;
+    pty.write(chunk);
+    QTRY_VERIFY_WITH_TIMEOUT(receivedChunks > before && window->SerComm1->InputCount() == 0, 10000);
 }
 
 QAction* TerminalSession::action(const char* name) const { return window->findChild<QAction*>(QLatin1String(name)); }
@@ -85,4 +98,10 @@ QByteArray TerminalSession::sentUntilQuiet(int quietMs)
         }
     }
     return out;
+}
+
+QByteArray TerminalSession::sentExactly(int count)
+{
+    QByteArray out = sent(count, 5000);
+    return out + sentUntilQuiet(150);
 }

@@ -124,7 +124,7 @@ void TerminalTest::carriageReturnAfterOpen_onlyWhenAsked()
     EnvReturn = envReturn;
     s.start();
     QVERIFY(s.openPort());
-    QCOMPARE(s.sentUntilQuiet(), envReturn ? QByteArray("\r") : QByteArray());
+    QCOMPARE(s.sentExactly(envReturn ? 1 : 0), envReturn ? QByteArray("\r") : QByteArray());
 }
 
 void TerminalTest::received_bellAndRubOutAloneAreNotShown()
@@ -134,12 +134,10 @@ void TerminalTest::received_bellAndRubOutAloneAreNotShown()
     QVERIFY(s.openPort());
     QPlainTextEdit* pane = s.window->MemoT;
     // Each chunk on its own; a later character shows that the chunk was handled.
-    s.pty.write("\x07");
-    QTest::qWait(kSettleMs);
+    s.receive("\x07");
     s.pty.write("1");
     QTRY_COMPARE(pane->toPlainText(), QStringLiteral("1"));
-    s.pty.write("\x08 \x08");
-    QTest::qWait(kSettleMs);
+    s.receive("\x08 \x08");
     s.pty.write("2");
     QTRY_COMPARE(pane->toPlainText(), QStringLiteral("12"));
     // Among other characters they stay.
@@ -175,8 +173,7 @@ void TerminalTest::received_lineBreakSplitOverTwoChunksIsOneBreak()
     s.start();
     QVERIFY(s.openPort());
     QPlainTextEdit* pane = s.window->MemoT;
-    s.pty.write("READY\r");
-    QTest::qWait(kSettleMs);
+    s.receive("READY\r");
     s.pty.write("\n>");
     QTRY_COMPARE(pane->toPlainText(), QStringLiteral("READY\n>"));
     // A line feed of its own, or after the caret was moved, is a line break of its own.
@@ -266,17 +263,17 @@ void TerminalTest::controlC_altSendsOneByteCtrlCopies()
     QCOMPARE(s.sentUntilQuiet(), QByteArray());
 
     typeKey(pane, Qt::Key_C, QStringLiteral("c"), Qt::AltModifier);
-    QCOMPARE(s.sentUntilQuiet(), QByteArray("\x03"));
+    QCOMPARE(s.sentExactly(1), QByteArray("\x03"));
     // Alt+C works while the button is disabled too, and from any control of the window.
     s.action("tbnBreak")->setEnabled(false);
     s.window->RTF->setFocus();
     QTRY_VERIFY(s.window->RTF->hasFocus());
     typeKey(s.window->RTF, Qt::Key_C, QStringLiteral("c"), Qt::AltModifier);
-    QCOMPARE(s.sentUntilQuiet(), QByteArray("\x03"));
+    QCOMPARE(s.sentExactly(1), QByteArray("\x03"));
     // The toolbar button sends the same byte.
     s.action("tbnBreak")->setEnabled(true);
     s.action("tbnBreak")->trigger();
-    QCOMPARE(s.sentUntilQuiet(), QByteArray("\x03"));
+    QCOMPARE(s.sentExactly(1), QByteArray("\x03"));
     QCOMPARE(pane->toPlainText(), QStringLiteral("10 PRINT X"));
 }
 
@@ -425,11 +422,11 @@ void TerminalTest::functionKeys_sendRunAndList()
     QTRY_VERIFY(s.keys->BitBtnF2->hasFocus());
 
     QTest::keyClick(s.keys->BitBtnF2, Qt::Key_F5);
-    QCOMPARE(s.sentUntilQuiet(), QByteArray("RUN\r"));
+    QCOMPARE(s.sentExactly(4), QByteArray("RUN\r"));
     QTest::keyClick(s.keys->BitBtnF2, Qt::Key_F6, Qt::ShiftModifier);
-    QCOMPARE(s.sentUntilQuiet(), QByteArray("LIST\r"));
+    QCOMPARE(s.sentExactly(5), QByteArray("LIST\r"));
     QTest::mouseClick(s.keys->BitBtnF5, Qt::LeftButton);
-    QCOMPARE(s.sentUntilQuiet(), QByteArray("RUN\r"));
+    QCOMPARE(s.sentExactly(4), QByteArray("RUN\r"));
     // F2 to F4 have nothing assigned; the focused button's own Space does nothing either.
     QTest::keyClick(s.keys->BitBtnF2, Qt::Key_F2);
     QTest::keyClick(s.keys->BitBtnF2, Qt::Key_Space);

@@ -6,6 +6,7 @@
 #include "app/GlobVar_Unit.h"
 #include "app/TfrmTerminal.h"
 #include "serial/SerComm.h"
+#include "serial/SerThreads.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -27,6 +28,7 @@ private slots:
     void portClosedBetweenLines_endsWithTheTimeout();
     void wrongAnswer_isDroppedAndStopsTheProgram();
     void window_paintsAgainAfterAFastTransmission();
+    void lateTransmitEmptyHandOver_doesNotHoldUpTheNextLine();
 };
 
 void TransmissionUiTest::program_isSentLineByLineAndShownAsEchoed()
@@ -160,13 +162,31 @@ void TransmissionUiTest::window_paintsAgainAfterAFastTransmission()
     s.window->RTF->setPlainText(program.join(QLatin1Char('\n')));
     // Lines answered faster than frames: repaints are held back while the program is sent.
     s.action("tbnTransmit")->trigger();
-    QVERIFY(s.prompts.shown.isEmpty());
+    QVERIFY2(s.prompts.shown.isEmpty(), qPrintable(s.prompts.texts("warning").join(',')));
     PaintCounter counter;
     s.window->MemoT->viewport()->installEventFilter(&counter);
     QTRY_VERIFY(counter.paints > 0);
     counter.paints = 0;
     s.window->MemoT->viewport()->update();
     QTRY_VERIFY(counter.paints > 0);
+}
+
+void TransmissionUiTest::lateTransmitEmptyHandOver_doesNotHoldUpTheNextLine()
+{
+    TerminalSession s;
+    s.start();
+    QVERIFY(s.openPort());
+    LinePeer peer(s.pty.master(), LinePeer::echo);
+    s.window->RTF->setPlainText(QStringLiteral("10 A=1\n20 B=2\n30 C=3\n40 D=4"));
+    // The writer is slow to hand over the end of each write: the answer is back before it.
+    TSerCommWriteThread::SetHandOverDelayForTests(40);
+    QElapsedTimer clock;
+    clock.start();
+    s.action("tbnTransmit")->trigger();
+    TSerCommWriteThread::SetHandOverDelayForTests(0);
+    QVERIFY2(s.prompts.shown.isEmpty(), qPrintable(s.prompts.texts("warning").join(',')));
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(peer.received(), QByteArray("10 A=1\r20 B=2\r30 C=3\r40 D=4\r"));
 }
 
 QTEST_MAIN(TransmissionUiTest)
