@@ -120,7 +120,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (m_holding && watched == m_window && event->type() == QEvent::UpdateRequest) {
+        // A dialog opened between two lines (a warning, a settings window) has the window painted
+        // behind it as usual.
+        if (m_holding && watched == m_window && event->type() == QEvent::UpdateRequest &&
+            !QApplication::activeModalWidget()) {
             m_held = true;
             return true;
         }
