@@ -678,10 +678,7 @@ void TfrmTerminal::TSheetChange()
             m_overwriteWasEnabled = lblUeb->isEnabled();
         lblUeb->setEnabled(false);
         pnlOverWrite->setEnabled(false);
-        const bool selection = MemoT->textCursor().hasSelection();
-        mnuClear->setEnabled(selection);
-        tbnClear->setEnabled(selection);
-        popClearT->setEnabled(selection);
+        setTerminalClearEnabled();
     } else {
         if (!m_lastPageWasEditor)
             lblUeb->setEnabled(m_overwriteWasEnabled);

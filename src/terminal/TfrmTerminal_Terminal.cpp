@@ -403,17 +403,9 @@ void TfrmTerminal::mnuEchoClick()
 
 void TfrmTerminal::mnuFTastenClick()
 {
-    // The item has ticked or unticked itself on the click; its state before the click decides.
-    const bool wasTicked = !mnuFTasten->isChecked();
-    if (wasTicked) {
-        if (m_functionKeys)
-            m_functionKeys->hide();
-        mnuFTasten->setChecked(false);
-    } else {
-        if (m_functionKeys)
-            m_functionKeys->show();
-        mnuFTasten->setChecked(true);
-    }
+    // The item has already ticked or unticked itself on the click: ticked now means show.
+    if (m_functionKeys)
+        m_functionKeys->setVisible(mnuFTasten->isChecked());
 }
 
 // ---------------------------------------------------------------------------------------------------
