@@ -11,7 +11,7 @@ BUILD=${TALOMA_BUILD_DIR:-$ROOT/build}
 export CCACHE_BASEDIR="$ROOT"
 export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libcurl4-openssl-dev libjpeg62-turbo-dev xvfb xauth)
+PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev libjpeg62-turbo-dev xvfb xauth)
 
 ensure_packages() {
     local missing=()
@@ -33,9 +33,14 @@ configure() {
         -DTALOMA_WERROR="${CI:+ON}" "$@" >/dev/null
 }
 
+# Builds the given targets, or everything (tests and benchmarks included) when none are named.
 build() {
     configure "$BUILD" -DCMAKE_BUILD_TYPE=Release
-    cmake --build "$BUILD" --parallel "$(nproc)"
+    if [ $# -gt 0 ]; then
+        cmake --build "$BUILD" --parallel "$(nproc)" --target "$@"
+    else
+        cmake --build "$BUILD" --parallel "$(nproc)"
+    fi
 }
 
 # The serial port's threads once more under ThreadSanitizer: a second build of the core library and
@@ -64,7 +69,8 @@ shift || true
 case "$cmd" in
 run)
     ensure_packages
-    build
+    # Only what runs: the program, the simulator and what they link.
+    build taloma-terminal basic52-sim
     start_simulator
     "$BUILD/src/taloma-terminal" "$@"
     ;;

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -43,32 +44,63 @@ QString QtPrompts::qtFilter(const QString& pipeFilter)
         // "*.*" means every file on the platform the texts were written for.
         if (patterns == QLatin1String("*.*"))
             patterns = QStringLiteral("*");
-        entries.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns));
+        // "Textdateien (*.txt)" already names its patterns; the dialog reads them from the brackets,
+        // so they are replaced there instead of being repeated.
+        QString description = parts[i];
+        static const QRegularExpression shownPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+        description.remove(shownPatterns);
+        entries.append(QStringLiteral("%1 (%2)").arg(description, patterns));
     }
     return entries.join(QStringLiteral(";;"));
 }
 
+QString QtPrompts::suffixOfFilter(const QString& qtFilterEntry)
+{
+    // The patterns stand in the last brackets, separated by spaces: "Basic-Dateien (*.bas)".
+    const qsizetype open = qtFilterEntry.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = qtFilterEntry.lastIndexOf(QLatin1Char(')'));
+    const QString inside = open >= 0 && close > open ? qtFilterEntry.mid(open + 1, close - open - 1) : qtFilterEntry;
+    const QString first = inside.split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+    // "*.bas" gives "bas"; "*" and patterns with wildcards after the dot give none.
+    if (!first.startsWith(QLatin1String("*.")))
+        return {};
+    const QString suffix = first.mid(2);
+    return suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')) ? QString() : suffix;
+}
+
+std::unique_ptr<QFileDialog> QtPrompts::fileDialog(const FileRequest& request, bool save)
+{
+    auto dialog = std::make_unique<QFileDialog>(parentWindow(), request.title, request.path, qtFilter(request.filter));
+    if (save) {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        // The program asks its own overwrite question.
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    }
+    // A bare name gets the extension of the type the user chose in the dialog ("demo" with the BASIC
+    // files chosen is saved as demo.bas); at first that is the request's default extension.
+    if (request.defaultExtension != QLatin1String("*"))
+        dialog->setDefaultSuffix(request.defaultExtension);
+    QFileDialog* d = dialog.get();
+    QObject::connect(d, &QFileDialog::filterSelected, d,
+                     [d](const QString& filter) { d->setDefaultSuffix(suffixOfFilter(filter)); });
+    return dialog;
+}
+
 QString QtPrompts::openFile(const FileRequest& request)
 {
-    QFileDialog dialog(parentWindow(), request.title, request.path, qtFilter(request.filter));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (request.defaultExtension != QLatin1String("*"))
-        dialog.setDefaultSuffix(request.defaultExtension);
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                    : QString();
+    const auto dialog = fileDialog(request, false);
+    return dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty() ? dialog->selectedFiles().first()
+                                                                                      : QString();
 }
 
 QString QtPrompts::saveFile(const FileRequest& request)
 {
-    QFileDialog dialog(parentWindow(), request.title, request.path, qtFilter(request.filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // The program asks its own overwrite question.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (request.defaultExtension != QLatin1String("*"))
-        dialog.setDefaultSuffix(request.defaultExtension);
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
-                                                                                    : QString();
+    const auto dialog = fileDialog(request, true);
+    return dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty() ? dialog->selectedFiles().first()
+                                                                                      : QString();
 }
 
 bool QtPrompts::chooseFont(QFont& font, QColor& color)

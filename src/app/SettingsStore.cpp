@@ -486,6 +486,13 @@ QString SettingsStore::lastError() const
     return m_lastError;
 }
 
+bool SettingsStore::writeBlocked()
+{
+    ensureLoaded();
+    QMutexLocker lock(&m_mutex);
+    return m_writeBlocked;
+}
+
 void SettingsStore::ensureLoaded()
 {
     QString report;

@@ -54,6 +54,9 @@ public:
     QString filePath() const { return m_filePath; }
     // Why the last change failed, for diagnostics.
     QString lastError() const;
+    // The file could not be read and is kept as it is; the user has been told once that changes to
+    // the settings will not be kept, so the failing writes need no further message.
+    bool writeBlocked();
 
     bool keyExists(const QStringList& key);
     // Creates the key and any missing parents. Fails for an unusable name (empty, longer than 255

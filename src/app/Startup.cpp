@@ -19,6 +19,7 @@
 #include "platform/SingleInstance.h"
 #include "terminal/TfrmFTaste.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
 
@@ -63,6 +64,10 @@ void CreateForms(const QStringList& arguments)
     f.frmTerminal->setInfoDialog(f.frmInfo);
     f.frmTerminal->setFunctionKeyWindow(f.frmFTaste);
     f.frmTerminal->setLineToolDialogs(f.frmReNum, f.frmAutoNum);
+    for (QWidget* window : std::initializer_list<QWidget*>{f.frmUpdate, f.frmEnvironment, f.frmEinstellungen,
+                                                           f.frmEinstFarben, f.frmComPort, f.frmInfo, f.frmAutoNum,
+                                                           f.frmTab, f.frmReNum, f.frmFTaste})
+        f.frmTerminal->watchOwnWindow(window);
 }
 
 void DestroyForms()
@@ -91,6 +96,33 @@ void reportStartupAndQuit()
 }
 
 } // namespace
+
+int RunMainWindow(TfrmTerminal* main, QWidget* splash, int splashMs)
+{
+    // quit() asked for before the event loop runs is forgotten when it starts, so a window closed
+    // during the splash would leave an invisible program behind; the close is remembered instead.
+    bool closed = false;
+    const QMetaObject::Connection onClose = QObject::connect(main, &TfrmTerminal::closed, qApp, [&closed] {
+        closed = true;
+        QCoreApplication::quit();
+    });
+    main->show();
+    if (splash) {
+        splash->raise();
+        QElapsedTimer shown;
+        shown.start();
+        while (!closed && shown.elapsed() < splashMs)
+            Delay(int(qMin<qint64>(50, splashMs - shown.elapsed())));
+        splash->hide();
+    }
+    int code = 0;
+    if (!closed) {
+        qCInfo(lcApp) << "start-up complete";
+        code = Application::exec();
+    }
+    QObject::disconnect(onClose);
+    return code;
+}
 
 int RunProgram(int argc, char** argv)
 {
@@ -133,19 +165,11 @@ int RunProgram(int argc, char** argv)
         main->raise();
         main->activateWindow();
     });
-    QObject::connect(main, &TfrmTerminal::closed, &app, &QCoreApplication::quit);
     if (qEnvironmentVariableIsSet("TALOMA_STARTUP_PROBE"))
         QObject::connect(main, &TfrmTerminal::firstActivation, &app, reportStartupAndQuit);
 
-    main->show();
-    if (splash) {
-        splash->raise();
-        Delay(3000);
-        splash.reset();
-    }
-
-    qCInfo(lcApp) << "start-up complete";
-    const int code = Application::exec();
+    const int code = RunMainWindow(main, splash.get(), 3000);
+    splash.reset();
     DestroyForms();
     Prompts::install(nullptr);
     return code;

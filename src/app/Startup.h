@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+class QWidget;
 class TfrmTerminal;
 class TfrmUpdate;
 class TfrmEnvironment;
@@ -37,6 +38,11 @@ void CreateForms(const QStringList& arguments);
 
 // Destroys every window in reverse order of creation.
 void DestroyForms();
+
+// Shows the main window with the splash in front for splashMs (none when splash is null), then runs
+// the event loop until the window closes. A window closed while the splash is up ends the program
+// right there. Returns the event loop's exit code.
+int RunMainWindow(TfrmTerminal* main, QWidget* splash, int splashMs);
 
 // The whole program: single instance, splash, windows, message loop. Returns the exit code.
 int RunProgram(int argc, char** argv);

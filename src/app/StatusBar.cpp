@@ -32,12 +32,28 @@ void StatusBar::setPanelWidth(int index, int width)
     update();
 }
 
+int StatusBar::shownWidth(int index) const
+{
+    if (index < 0 || index >= m_panels.size())
+        return 0;
+    const Panel& p = m_panels[index];
+    if (!p.fitText || p.text.isEmpty())
+        return qMax(0, p.width);
+    return qMax(p.width, fontMetrics().horizontalAdvance(p.text) + 10);
+}
+
 int StatusBar::panelLeft(int index) const
 {
     int x = 0;
     for (int i = 0; i < index && i < m_panels.size(); ++i)
-        x += qMax(0, m_panels[i].width);
+        x += shownWidth(i);
     return x;
+}
+
+void StatusBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    emit resized();
 }
 
 QSize StatusBar::sizeHint() const { return {panelLeft(int(m_panels.size())), 23}; }
@@ -48,7 +64,7 @@ void StatusBar::paintEvent(QPaintEvent*)
     int x = 0;
     for (int i = 0; i < m_panels.size(); ++i) {
         const Panel& p = m_panels[i];
-        const int w = i + 1 == m_panels.size() ? qMax(0, width() - x) : qMax(0, p.width);
+        const int w = i + 1 == m_panels.size() ? qMax(0, width() - x) : shownWidth(i);
         if (w > 0) {
             const QRect r(x, 1, w - 2, height() - 2);
             if (p.bevel) {

@@ -4,7 +4,10 @@
 #include <QWidget>
 
 // A status bar of fixed panels, each with its own width, alignment and bevel. Widths are kept as set,
-// also when negative (a panel squeezed to nothing); the last panel extends to the right edge.
+// also when negative (a panel squeezed to nothing); the last panel extends to the right edge. A panel
+// that fits its text is shown at least as wide as its text needs, so that nothing is cut off.
+// Small widgets (the clock, the overwrite indicator) can be children of the bar: they travel with it
+// wherever the layout puts it, and resized() tells their owner when to place them again.
 class StatusBar final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(StatusBar)
@@ -15,6 +18,7 @@ public:
         int width = 50;
         Qt::Alignment alignment = Qt::AlignLeft;
         bool bevel = true;
+        bool fitText = false;
     };
 
     explicit StatusBar(QWidget* parent = nullptr);
@@ -25,13 +29,19 @@ public:
     void setPanelText(int index, const QString& text);
     int panelWidth(int index) const { return m_panels.value(index).width; }
     void setPanelWidth(int index, int width);
+    // The width the panel is drawn with: its width, or more for a panel that fits its text.
+    int shownWidth(int index) const;
     // Left edge of a panel in the bar's coordinates.
     int panelLeft(int index) const;
 
     QSize sizeHint() const override;
 
+signals:
+    void resized();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QVector<Panel> m_panels;

@@ -2,6 +2,7 @@
 
 #include "GlobVar_Unit.h"
 #include "HelpWindow.h"
+#include "SettingsStore.h"
 #include "StatusBar.h"
 #include "StringTable.h"
 #include "TRegistry.h"
@@ -21,6 +22,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -41,6 +43,7 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <utility>
 
 using namespace GlobVar;
 
@@ -373,11 +376,14 @@ void TfrmTerminal::buildToolbars()
         return b;
     };
     auto button = [this](QToolBar* b, const char* name, int tag, const QIcon& icon) {
-        auto* a = new QAction(icon, QLatin1String(name), this);
+        // The hint is also the button's text, which the toolbar shows in its overflow menu; a button
+        // without a tag (the spacer) has neither.
+        const QString hint = tag ? StringTable::LoadStr(tag) : QString();
+        auto* a = new QAction(icon, hint, this);
         a->setObjectName(QLatin1String(name));
         a->setProperty(sprache::ToolButtonProperty, true);
         setTag(a, tag);
-        a->setToolTip(StringTable::LoadStr(tag));
+        a->setToolTip(hint);
         b->addAction(a);
         return a;
     };
@@ -524,7 +530,7 @@ void TfrmTerminal::buildStatusBar()
 {
     StatusBar1 = new StatusBar(centralWidget());
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->addPanel({{}, 100, Qt::AlignLeft, true});
+    StatusBar1->addPanel({{}, 100, Qt::AlignLeft, true, true}); // "Z: 107   S: 12" must never be cut
     StatusBar1->addPanel({{}, 50, Qt::AlignHCenter, true});
     StatusBar1->addPanel({{}, 100, Qt::AlignHCenter, true});
     StatusBar1->addPanel({{}, 140, Qt::AlignLeft, true});
@@ -532,7 +538,8 @@ void TfrmTerminal::buildStatusBar()
     StatusBar1->addPanel({{}, 0, Qt::AlignLeft, true});
     centralWidget()->layout()->addWidget(StatusBar1);
 
-    pnlOverWrite = new QFrame(this);
+    // The overwrite indicator and the clock sit in the bar's right end and move with it.
+    pnlOverWrite = new QFrame(StatusBar1);
     pnlOverWrite->setObjectName(QStringLiteral("pnlOverWrite"));
     setTag(pnlOverWrite, 70);
     pnlOverWrite->setFrameShape(QFrame::Panel);
@@ -550,13 +557,14 @@ void TfrmTerminal::buildStatusBar()
     lblUeb->setGeometry(1, 1, 19, 17);
     lblUeb->setEnabled(false);
 
-    pnlUhr = new QLabel(QStringLiteral("00:00:00"), this);
+    pnlUhr = new QLabel(QStringLiteral("00:00:00"), StatusBar1);
     pnlUhr->setObjectName(QStringLiteral("pnlUhr"));
     pnlUhr->setFixedSize(58, 17);
     pnlUhr->setAlignment(Qt::AlignCenter);
     pnlUhr->setStyleSheet(QStringLiteral("QLabel { color: blue; }"));
     pnlUhr->setMouseTracking(true);
     pnlUhr->installEventFilter(this);
+    connect(StatusBar1, &StatusBar::resized, this, &TfrmTerminal::placeOverlayPanels);
     placeOverlayPanels();
 }
 
@@ -564,22 +572,26 @@ void TfrmTerminal::placeOverlayPanels()
 {
     if (!StatusBar1 || !pnlUhr)
         return;
-    // The status bar is the bottom row of the window.
-    const int statusTop = height() - StatusBar1->height();
+    // In the bar's own coordinates, from its right end; on a 640 x 480 screen both 4 pixels down.
     const bool smallScreen = ScreenWidthAtStart == 640 || ScreenHeightAtStart == 480;
-    const int y = statusTop + (smallScreen ? 4 : 3);
-    pnlUhr->move(width() - pnlUhr->width() - 6, y);
-    pnlOverWrite->move(pnlUhr->x() - pnlOverWrite->width() - 4, statusTop + (smallScreen ? 4 : 2));
-    pnlUhr->raise();
-    pnlOverWrite->raise();
+    pnlUhr->move(StatusBar1->width() - pnlUhr->width() - 6, smallScreen ? 4 : 3);
+    pnlOverWrite->move(pnlUhr->x() - pnlOverWrite->width() - 4, smallScreen ? 4 : 2);
 }
 
 void TfrmTerminal::applyPaneFont(QPlainTextEdit* pane, const QString& family, int size, quint32 color)
 {
-    QFont font(family);
+    // The board's listings and its error marker under the failing character need columns. A face
+    // this machine lacks (the stored defaults name faces of another system) would be replaced by a
+    // proportional one, so it is shown in the system's fixed-pitch font at the stored size instead;
+    // the stored name is kept, so the settings file keeps its meaning.
+    const bool installed = QFontDatabase::hasFamily(family);
+    QFont font = installed ? QFont(family) : QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (size > 0)
         font.setPointSize(size);
     pane->setFont(font);
+    // The stored name and the face shown for it: as long as the pane shows that face, the stored name
+    // is what is written back.
+    pane->setProperty(FontStandInProperty, installed ? QStringList() : QStringList{family, font.family()});
     pane->setProperty("winColor", color);
     QPalette palette = pane->palette();
     palette.setColor(QPalette::Text, winColorToQColor(color));
@@ -600,7 +612,10 @@ void TfrmTerminal::FormCreate(const QStringList& arguments)
         LoadSettings();
     } catch (const std::exception& e) {
         // The values read so far stay applied; the rest keep their built-in values and start-up goes on.
-        showError(e);
+        // A settings file that could not be read has been reported already, with the consequence that
+        // the settings are not kept; the writes that then fail say nothing new.
+        if (!SettingsStore::currentUser().writeBlocked())
+            showError(e);
     }
 
     PublishSerialPorts(PortMap::global());
@@ -736,6 +751,7 @@ void TfrmTerminal::setLanguage(int language, bool storeChoice)
     mnuDeutsch->setChecked(language == 1);
     mnuEnglish->setChecked(language != 1);
     sprache::ApplyLanguage(StringTable::LanguageOffset(language));
+    sprache::ApplyQtTranslation(language);
     if (storeChoice)
         Language = language;
     SetFileTexts();
@@ -819,7 +835,9 @@ bool TfrmTerminal::FormCloseQuery()
 void TfrmTerminal::FormClose()
 {
     try {
-        SaveSettings();
+        // Settings that could not be read are not written back (the user was told at start).
+        if (!SettingsStore::currentUser().writeBlocked())
+            SaveSettings();
     } catch (const std::exception& e) {
         showError(e);
     }
@@ -831,15 +849,32 @@ void TfrmTerminal::FormClose()
 // ---------------------------------------------------------------------------------------------------
 // Events
 
+void TfrmTerminal::watchOwnWindow(QWidget* window)
+{
+    if (!window || m_ownWindows.contains(window))
+        return;
+    m_ownWindows.append(window);
+    window->installEventFilter(this);
+    connect(window, &QObject::destroyed, this, [this, window] { m_ownWindows.removeAll(window); });
+}
+
 void TfrmTerminal::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
+    // At start, and when one of the program's own windows has closed since the last time.
+    if (!FirstActivationDone || std::exchange(m_ownWindowClosed, false))
         FormActivate();
 }
 
 void TfrmTerminal::closeEvent(QCloseEvent* event)
 {
+    // Closed once already (the settings are saved and their accessor is gone): nothing to ask or save.
+    if (m_closeDone) {
+        event->accept();
+        return;
+    }
     bool mayClose = false;
     try {
         mayClose = FormCloseQuery();
@@ -851,6 +886,7 @@ void TfrmTerminal::closeEvent(QCloseEvent* event)
         return;
     }
     FormClose();
+    m_closeDone = true;
     event->accept();
     emit closed();
 }
@@ -895,7 +931,9 @@ bool TfrmTerminal::eventFilter(QObject* watched, QEvent* event)
 {
     if (terminalEvent(watched, event))
         return true;
-    if (watched == pnlUhr && event->type() == QEvent::MouseMove) {
+    if (event->type() == QEvent::Hide && m_ownWindows.contains(qobject_cast<QWidget*>(watched))) {
+        m_ownWindowClosed = true;
+    } else if (watched == pnlUhr && event->type() == QEvent::MouseMove) {
         pnlUhrMouseMove();
     } else if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto* drag = static_cast<QDragMoveEvent*>(event);

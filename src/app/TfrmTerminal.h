@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -123,8 +124,13 @@ public:
     void mnuReNumberClick();
     void mnuAutoNumberClick();
 
-    // The pane's plain/rich mode: rich panes read and write their files as RTF.
-    bool editorRichMode() const { return m_richMode; }
+    // Whether the current document is read and written as rich text (its name ends in ".rtf").
+    bool editorRichMode() const;
+
+    // The program's own windows (its dialogs and the function-key window): when one of them closes,
+    // the next activation of the main window runs FormActivate. Other activations (after a message
+    // box, a file dialog or another program) do not.
+    void watchOwnWindow(QWidget* window);
 
     // The windows created after the main window that the frame uses (set by the start-up).
     void setFunctionKeyWindow(QWidget* window) { m_functionKeys = window; }
@@ -219,10 +225,17 @@ private:
     // The change handler's work for a text of the given length.
     void editorTextChanged(int length);
     void replayEditorChanges(const LineChanges& changes);
+    // Runs a line tool; when it stops on a line without a line number, the caret is put on that line
+    // before the error goes on to be shown.
+    void showingUnnumberedLine(const std::function<void()>& tool);
     // Saves only when the document is modified; false when the save did not happen.
     bool askToSaveChanges(const QString& question);
     void writeEditorFile(const QString& path);
     void loadEditorText(const QString& path);
+    // A pane showing a stand-in for a stored face this machine lacks: {stored name, face shown}.
+    static constexpr char FontStandInProperty[] = "fontStandIn";
+    // The face name to store for a pane: the stored name while its stand-in is shown.
+    static QString storedFontFamily(const QPlainTextEdit* pane);
     void applyPaneFont(QPlainTextEdit* pane, const QString& family, int size, quint32 color);
     void loadPaneFont(QPlainTextEdit* pane, const QString& prefix, QString& family, int& size, quint32& color);
     void storePaneFont(QPlainTextEdit* pane, const QString& prefix);
@@ -234,10 +247,13 @@ private:
     QWidget* m_infoDialog = nullptr;
     TfrmReNum* m_reNum = nullptr;
     TfrmAutoNum* m_autoNum = nullptr;
-    bool m_richMode = false;
     bool m_overwriteWasEnabled = false;
     bool m_lastPageWasEditor = false;
     QObject* m_keyPreview = nullptr;
+    QList<QWidget*> m_ownWindows;
+    bool m_ownWindowClosed = false;
+    // FormClose has run: the settings are saved and their accessor released.
+    bool m_closeDone = false;
     // The caret position right behind received text that ended with a CR; -1 otherwise.
     int m_afterReceivedCr = -1;
 };

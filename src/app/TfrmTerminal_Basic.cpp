@@ -3,14 +3,17 @@
 #include "GlobVar_Unit.h"
 #include "TfrmTerminal.h"
 
+#include "basic/LineSyntax.h"
 #include "basic/SortProgram.h"
 #include "dialogs/AutoNum_Unit.h"
 #include "dialogs/ReNum_Unit.h"
 #include "editor/PlainTextEditLines.h"
+#include "platform/Errors.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTextBlock>
 
 using namespace GlobVar;
 
@@ -23,22 +26,46 @@ void TfrmTerminal::replayEditorChanges(const LineChanges& changes)
         editorTextChanged(int(length));
 }
 
+void TfrmTerminal::showingUnnumberedLine(const std::function<void()>& tool)
+{
+    try {
+        tool();
+    } catch (const EConvertError& e) {
+        // The message names the line's first word; the caret goes to the line it came from, so that
+        // the user need not search a long program for it. The error itself is shown as usual.
+        const QStringList lines = PlainTextEditLines::paneLines(RTF);
+        for (int k = 0; k < lines.size(); ++k) {
+            const QString word = FirstWord(lines[k]);
+            if (!IsInteger(word) && e.message() == ConvertErrorText(word)) {
+                PageControl1->setCurrentWidget(TSheetEd);
+                RTF->setTextCursor(QTextCursor(RTF->document()->findBlockByNumber(k)));
+                RTF->centerCursor();
+                RTF->setFocus();
+                break;
+            }
+        }
+        throw;
+    }
+}
+
 void TfrmTerminal::mnuSortClick()
 {
-    PlainTextEditLines lines(RTF, [this](const LineChanges& c) { replayEditorChanges(c); });
-    SortProgram(lines, SortCleanupPending);
+    showingUnnumberedLine([this] {
+        PlainTextEditLines lines(RTF, [this](const LineChanges& c) { replayEditorChanges(c); });
+        SortProgram(lines, SortCleanupPending);
+    });
 }
 
 void TfrmTerminal::mnuReNumberClick()
 {
     if (!m_reNum)
         return;
-    const auto result = runRenumberCommand(*m_reNum, RTF, SortCleanupPending,
-                                           [this](const LineChanges& c) { replayEditorChanges(c); });
-    if (result == RenumberCommandResult::Completed && EditorModified) {
-        PageControl1->setTabText(PageControl1->indexOf(TSheetEd), editorCaption(false));
-        EditorModified = false;
-    }
+    // A renumbered program is a changed program: it counts as modified until it is saved, like any
+    // other edit, so that closing asks before the new numbers are lost.
+    showingUnnumberedLine([this] {
+        runRenumberCommand(*m_reNum, RTF, SortCleanupPending,
+                           [this](const LineChanges& c) { replayEditorChanges(c); });
+    });
 }
 
 void TfrmTerminal::mnuAutoNumberClick()

@@ -11,6 +11,7 @@
 #include "platform/Prompts.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -41,7 +42,21 @@ QString foldAsciiCase(const QString& s)
     return out;
 }
 
+// A file is read and written as rich text when its own name ends in ".rtf", whatever was open before.
+bool isRichTextFile(const QString& path) { return extensionOf(path) == QLatin1String(".rtf"); }
+
+// Where the file dialogs start: the source folder when it is set and exists, otherwise the home folder
+// (never the root or whatever folder the program was started in).
+QString dialogFolder()
+{
+    if (!SourceCodePfad.isEmpty() && QFileInfo(SourceCodePfad).isDir())
+        return SourceCodePfad;
+    return QDir::homePath();
+}
+
 } // namespace
+
+bool TfrmTerminal::editorRichMode() const { return isRichTextFile(CurrentFileName); }
 
 QString TfrmTerminal::editorCaption(bool withMark) const
 {
@@ -102,13 +117,13 @@ void TfrmTerminal::DatFilter()
 
 void TfrmTerminal::loadEditorText(const QString& path)
 {
-    const QString text = m_richMode ? rtfToPlainText(readFileBytes(path)) : loadProgramText(path);
+    const QString text = isRichTextFile(path) ? rtfToPlainText(readFileBytes(path)) : loadProgramText(path);
     RTF->setPlainText(text);
 }
 
 void TfrmTerminal::writeEditorFile(const QString& path)
 {
-    if (m_richMode)
+    if (isRichTextFile(path))
         writeFileBytesAtomically(path, plainTextToRtf(documentText(RTF->document()), RTF->font(),
                                                       winColorToQColor(RTF->property("winColor").toUInt())));
     else
@@ -171,7 +186,10 @@ void TfrmTerminal::RTFChange() { editorTextChanged(editorTextLength()); }
 
 void TfrmTerminal::editorTextChanged(int length)
 {
-    if (!LoadingFile && length != LastLoadedLength)
+    // A change that keeps the length (a character typed over another, lines exchanged by the sort)
+    // is a change all the same: the pane's document knows whether its text differs from the last
+    // load or save.
+    if (!LoadingFile && (length != LastLoadedLength || RTF->document()->isModified()))
         EditorModified = true;
     if (EditorModified) {
         PageControl1->setTabText(PageControl1->indexOf(TSheetEd), editorCaption(true));
@@ -195,14 +213,13 @@ void TfrmTerminal::mnuOpenClick()
     request.title = Language == 1 ? QStringLiteral("Datei öffnen") : QStringLiteral("Open File");
     request.filter = FileFilter;
     request.defaultExtension = DefaultExtension;
-    request.path = SourceCodePfad;
+    request.path = dialogFolder();
     const QString chosen = Prompts::instance().openFile(request);
     if (chosen.isEmpty())
         return;
 
     CurrentFileName = chosen;
     CurrentExtension = extensionOf(chosen);
-    m_richMode = CurrentExtension == QLatin1String(".rtf");
     LoadEditorFile();
 
     // The filter follows the type of the file just opened; the comparison is case-sensitive.
@@ -252,10 +269,12 @@ void TfrmTerminal::mnuSaveAsClick()
     PreviousFileName = CurrentFileName;
     Prompts::FileRequest request;
     if (CurrentFileName == DefaultFileName) {
-        request.path = SourceCodePfad + QLatin1Char('/') + DefaultFileName;
+        request.path = dialogFolder() + QLatin1Char('/') + DefaultFileName;
     } else {
-        const QString name = fileNameOnly(CurrentFileName);
-        request.path = name.size() < 4 ? name : name.left(name.size() - 4);
+        // The document's own folder, with its name less the extension as the proposal.
+        const QFileInfo current(CurrentFileName);
+        const QString name = current.fileName();
+        request.path = current.absolutePath() + QLatin1Char('/') + (name.size() < 4 ? name : name.left(name.size() - 4));
     }
     request.filter = FileFilter;
     request.defaultExtension = DefaultExtension;
@@ -264,14 +283,15 @@ void TfrmTerminal::mnuSaveAsClick()
     if (chosen.isEmpty())
         return;
 
+    const QString previousExtension = CurrentExtension;
     CurrentFileName = chosen;
     CurrentExtension = extensionOf(chosen);
-    m_richMode = CurrentExtension == QLatin1String(".rtf");
     if (QFileInfo::exists(chosen)) {
         const QString question = Language == 1 ? QStringLiteral("Wollen Sie die Datei %1 überschreiben ?")
                                                : QStringLiteral("Would You Overwrite File %1 ?");
         if (Prompts::instance().confirm(question.arg(chosen)) != Prompts::Answer::Yes) {
             CurrentFileName = PreviousFileName;
+            CurrentExtension = previousExtension;
             return;
         }
     }

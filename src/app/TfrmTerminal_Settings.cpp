@@ -105,9 +105,9 @@ void TfrmTerminal::LoadSettings()
 
     Language = reg.ReadInteger(QStringLiteral("Language"));
 
+    // An empty source folder stays empty: the file dialogs then start in the home folder, not in the
+    // folder the program happened to be started from.
     SourceCodePfad = reg.ReadString(QStringLiteral("SourceCodePfad"));
-    if (SourceCodePfad.isEmpty())
-        SourceCodePfad = StartDirectory;
 
     QStringList stored;
     for (int k = 1;; ++k) {
@@ -140,16 +140,26 @@ void TfrmTerminal::loadPaneFont(QPlainTextEdit* pane, const QString& prefix, QSt
     applyPaneFont(pane, family, size, color);
 }
 
+QString TfrmTerminal::storedFontFamily(const QPlainTextEdit* pane)
+{
+    const QStringList standIn = pane->property(FontStandInProperty).toStringList();
+    const QString shown = pane->font().family();
+    return standIn.size() == 2 && standIn[1] == shown ? standIn[0] : shown;
+}
+
 void TfrmTerminal::storePaneFont(QPlainTextEdit* pane, const QString& prefix)
 {
     TRegistry& reg = *m_registry;
-    reg.WriteString(prefix + QStringLiteral("Font"), pane->font().family());
+    reg.WriteString(prefix + QStringLiteral("Font"), storedFontFamily(pane));
     reg.WriteInteger(prefix + QStringLiteral("Size"), pane->font().pointSize());
     reg.WriteInteger(prefix + QStringLiteral("Color"), int(pane->property("winColor").toUInt()));
 }
 
 void TfrmTerminal::SaveSettings()
 {
+    // After the window's close the accessor is released and the settings are already written.
+    if (!m_registry)
+        return;
     TRegistry& reg = *m_registry;
     reg.OpenKey(SettingsKey, true);
     reg.WriteInteger(QStringLiteral("Language"), Language);

@@ -3,6 +3,9 @@
 #include "StringTable.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QGroupBox>
 #include <QLabel>
 #include <QList>
@@ -52,10 +55,10 @@ void ApplyLanguageTo(QObject* component, int offset)
         return;
     const QString text = StringTable::LoadStr(tag + offset);
     if (auto* action = qobject_cast<QAction*>(component)) {
+        // A button's hint is its text too (shown in the toolbar's overflow menu).
         if (action->property(ToolButtonProperty).toBool())
             action->setToolTip(text);
-        else
-            action->setText(text);
+        action->setText(text);
     } else if (auto* menu = qobject_cast<QMenu*>(component)) {
         menu->setTitle(text);
     } else if (auto* label = qobject_cast<QLabel*>(component)) {
@@ -68,6 +71,32 @@ void ApplyLanguageTo(QObject* component, int offset)
         setTabCaption(widget, text);
     }
     // Other kinds of control keep their text.
+}
+
+bool ApplyQtTranslation(int language)
+{
+    // Installing or removing a translation sends every widget a language change, so it is done only
+    // when the language really changes.
+    static QPointer<QTranslator> german;
+    static bool installed = false;
+    if (language != 1) {
+        if (german && installed)
+            QCoreApplication::removeTranslator(german);
+        installed = false;
+        return true;
+    }
+    if (!german) {
+        installed = false;
+        auto* translator = new QTranslator(QCoreApplication::instance());
+        if (!translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            delete translator;
+            return false;
+        }
+        german = translator;
+    }
+    if (!installed)
+        installed = QCoreApplication::installTranslator(german);
+    return installed;
 }
 
 void ApplyLanguage(int offset)

@@ -23,6 +23,11 @@ void UnregisterWindow(QWidget* window);
 // given offset (0 German, 1000 English).
 void ApplyLanguage(int offset);
 
+// Qt's own texts (file dialogs, the buttons of questions, "Ctrl+" in menus) in the interface language:
+// German loads Qt's German translation, any other language removes it. Returns false when the
+// translation is not installed on this machine (the texts then stay English).
+bool ApplyQtTranslation(int language);
+
 // The same for one object (used by ApplyLanguage; exposed for dialogs that refresh themselves).
 void ApplyLanguageTo(QObject* component, int offset);
 

@@ -18,8 +18,8 @@ bool isFunctionKey(int key) { return key == Qt::Key_F1 || key == Qt::Key_F5 || k
 } // namespace
 
 TfrmFTaste::TfrmFTaste(TfrmTerminal* mainWindow)
-    : QDialog(mainWindow, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint),
+    : QDialog(mainWindow, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_main(mainWindow)
 {
     setObjectName(QStringLiteral("frmFTaste"));

@@ -1,6 +1,8 @@
 // The main window's frame, its settings and its language switch, driven through its controls.
 
 #include "app/GlobVar_Unit.h"
+#include "app/QtPrompts.h"
+#include "app/Startup.h"
 #include "app/SettingsStore.h"
 #include "app/StatusBar.h"
 #include "app/StringTable.h"
@@ -9,14 +11,25 @@
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
 #include "serial/SerialPortList.h"
+#include "dialogs/AutoNum_Unit.h"
+#include "dialogs/ReNum_Unit.h"
 #include "support/ScriptedPrompts.h"
+#include "terminal/TfrmFTaste.h"
 
 #include <pty.h>
 #include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLibraryInfo>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -26,6 +39,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <memory>
@@ -67,6 +81,14 @@ private slots:
     void port_getsTheStoredCodesAndIsClosedBeforeNewSettingsAndExit();
 
     void firstActivation_showsTerminalPage();
+    void formActivate_onlyWhenOwnWindowCloses();
+    void closedDuringSplash_programEnds();
+    void secondClose_savesNothingAgain();
+    void unreadableSettingsFile_reportedOnce();
+    void missingPaneFont_fixedPitchStandInKeepsStoredName();
+    void qtTexts_followTheLanguage();
+    void fixedDialogs_haveNoMaximiseButton();
+    void fileDialogFilters_patternsOnceSuffixFollowsChoice();
     void fileArgument_bringsEditorForwardOnce();
     void unreadableFileArgument_keepsNameAndTerminalPage();
 
@@ -277,18 +299,36 @@ void MainWindowTest::statusPanels_atStartAndAfterResize()
     m_window->FormCanResize(300);
     QCOMPARE(bar->panelWidth(3), 576);
 
-    // Over the status bar's right end; on a 640 x 480 screen 4 pixels below its top edge.
-    const int statusTop = m_window->height() - bar->height();
-    QVERIFY(m_window->pnlUhr->y() >= statusTop);
-    QVERIFY(m_window->pnlUhr->geometry().right() < m_window->width());
+    // In the status bar's right end, side by side; on a 640 x 480 screen 4 pixels below its top edge.
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QCOMPARE(m_window->pnlUhr->parentWidget(), bar);
+    QCOMPARE(m_window->pnlOverWrite->parentWidget(), bar);
+    QCOMPARE(m_window->pnlUhr->geometry().right(), bar->width() - 7);
+    QVERIFY(m_window->pnlOverWrite->geometry().right() < m_window->pnlUhr->x());
     ScreenWidthAtStart = 640;
     m_window->FormCanResize(m_window->width());
-    QCOMPARE(m_window->pnlUhr->y(), statusTop + 4);
-    QCOMPARE(m_window->pnlOverWrite->y(), statusTop + 4);
+    QCOMPARE(m_window->pnlUhr->y(), 4);
+    QCOMPARE(m_window->pnlOverWrite->y(), 4);
+    // A toolbar docked at the bottom leaves them in the status bar, below the toolbar.
+    m_window->addToolBar(Qt::BottomToolBarArea, m_window->tbSteuerung);
+    QTRY_VERIFY(m_window->tbSteuerung->geometry().bottom() < bar->mapTo(m_window.get(), QPoint(0, 0)).y());
+    QCOMPARE(m_window->pnlUhr->parentWidget(), bar);
+    QCOMPARE(m_window->pnlUhr->geometry().right(), bar->width() - 7);
 
-    // The clock ticks in the long time format and its hint names the day.
+    // The caret panel shows three-digit line and column numbers in full.
+    bar->setPanelText(0, QStringLiteral("  Z: 107   S: 123"));
+    QVERIFY(bar->shownWidth(0) >= bar->fontMetrics().horizontalAdvance(bar->panelText(0)));
+    QCOMPARE(bar->panelLeft(1), bar->shownWidth(0));
+
+    // The clock ticks in the long time format (at any time of day, midnight too) and its hint names the day.
+    QString format = QLocale().timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t')).replace(QStringLiteral("  "), QStringLiteral(" "));
+    const QString before = QLocale().toString(QTime::currentTime(), format.trimmed());
     m_window->Timer1Timer();
-    QVERIFY(m_window->pnlUhr->text() != QString("00:00:00"));
+    const QString after = QLocale().toString(QTime::currentTime(), format.trimmed());
+    QVERIFY2(m_window->pnlUhr->text() == before || m_window->pnlUhr->text() == after,
+             qPrintable(m_window->pnlUhr->text()));
     m_window->pnlUhrMouseMove();
     QVERIFY(m_window->pnlUhr->toolTip().contains(QString::number(QDate::currentDate().year())));
 }
@@ -318,7 +358,11 @@ void MainWindowTest::firstStart_writesExactlyTheDefaults()
     QVERIFY(!reg.ValueExists("Dateipfad1"));
     QVERIFY(ShowToolbar1 && ShowToolbar2);
     QVERIFY(!FirstStartSave);
-    QCOMPARE(CurrentFileName, QString("ohne Namen"));
+    // The document is the unnamed one: a Save asks for a name, proposing the unnamed name.
+    m_window->RTF->setPlainText("10 END");
+    m_window->mnuSaveClick();
+    QCOMPARE(m_prompts->fileRequests.size(), 1);
+    QCOMPARE(QFileInfo(m_prompts->fileRequests[0].path).fileName(), QString("ohne Namen"));
 }
 
 void MainWindowTest::roundTrip_ofEveryValue()
@@ -522,20 +566,52 @@ void MainWindowTest::english_setsEveryTaggedControl()
     QCOMPARE(action("mnuBasicReferenz")->text(), basicRef);
     QCOMPARE(action("tbnNew")->toolTip(), QString("New"));
     QCOMPARE(action("tbnTransmit")->toolTip(), QString("Start Trasmission"));
-    QCOMPARE(action("tbnNew")->text(), tbnNewText);
+    // A button's hint is also its text (the toolbar's overflow menu shows it); the spacer has none.
+    QCOMPARE(action("tbnNew")->text(), QString("New"));
+    QCOMPARE(tbnNewText, QString("Neu"));
+    QCOMPARE(action("tbnEmpty")->text(), QString());
+    QCOMPARE(action("tbnEmpty")->toolTip(), QString());
     QVERIFY(action("mnuEnglish")->isChecked());
     QVERIFY(!action("mnuDeutsch")->isChecked());
 
-    // Every tagged control of the window carries its English text from the table.
+    // Every tagged control of the window carries its English text, as the program's table lists it.
+    static const QMap<QString, QString> englishTexts{
+        {"mnuDatei", "&File"}, {"mnuNew", "&New"}, {"mnuOpen", "&Open"}, {"mnuSave", "&Save"},
+        {"mnuSaveAs", "Save &As..."}, {"mnuClose", "&Close"}, {"mnuDrucken", "Print..."},
+        {"Druckereinrichtung1", "PrinterConfig..."}, {"mnuBeenden", "E&xit"}, {"mnuBearbeiten", "&Edit"},
+        {"mnuUndo", "&Undo"}, {"mnuRedo", "&Redo"}, {"mnuCut", "Cu&t"}, {"mnuCopy", "&Copy"},
+        {"mnuPaste", "&Paste"}, {"mnuClear", "&Delete"}, {"mnuSelectAll", "Select &All"},
+        {"mnuTerminal", "&Terminal"}, {"mnuEcho", "Ech&o"}, {"ANSIASCII1", "&ANSI <=> ASCII"},
+        {"mnuFontFarbenTerminal", "&Font/Color..."}, {"mnuComPort", "&ComPort..."},
+        {"mnuEinstellungen", "&Settings..."}, {"mnuEditor", "&Editor"}, {"mnuFontFarbenEditor", "&Font/Color..."},
+        {"mnuTabulator", "&Tabulator..."}, {"mnuAutoNumber", "Auto-Number"}, {"mnuReNumber", "Re-Number"},
+        {"mnuSort", "Sort"}, {"lblUeb", "OV"}, {"mnuExtras", "E&xtras"}, {"mnuUmgebungsoptionen", "&Environment..."},
+        {"mnuDeutsch", "&German"}, {"mnuEnglish", "Englis&h"}, {"mnuHilfe", "&Help"},
+        {"mnuInhalt", "Help &Contents"}, {"mnuInfo", "I&nfo"}, {"tbnNew", "New"}, {"tbnOpen", "Open"},
+        {"tbnSave", "Save"}, {"tbnSaveAs", "Save As..."}, {"tbnClose", "Close"}, {"tbnDrucken", "Print"},
+        {"tbnUndo", "Undo"}, {"tbnRedo", "Redo"}, {"tbnAuschneiden", "Cut"}, {"tbnKopieren", "Copy"},
+        {"tbnEinfuegen", "Paste"}, {"tbnClear", "Delete (Strg+Entf)"}, {"tbnSelectAll", "Select All (Strg+A)"},
+        {"tbnCommOpen", "Open ComPort"}, {"tbnCommClose", "Close ComPort"}, {"tbnTransmit", "Start Trasmission"},
+        {"tbnBreak", "Control C (Alt+C)"}, {"tbnEinstellungen", "Settings"}, {"tbnEnvironmnet", "Environment"},
+        {"tbnAutoNum", "Auto-Number"}, {"tbnRenumber", "Re-Number"}, {"tbnZNSort", "Sort"},
+        {"tbnExit", "Exit Program"}, {"TSheetTerm", "TerminalWindow"}, {"popEinstellungen", "Settings"},
+        {"popFontFarbenTerminal", "Font/Color..."}, {"Ausschneiden3", "Cut"}, {"Kopieren3", "Copy"},
+        {"Lschen1", "Paste"}, {"popClearT", "Delete"}, {"Allesmarkieren2", "Select All"},
+        {"popTermClear", "Clear Terminal-Window"}, {"popFontFarbenEditor", "Font/Color..."},
+        {"Ausschneiden1", "Cut"}, {"Kopieren1", "Copy"}, {"Einfgen1", "Paste"}, {"popClear", "Delete"},
+        {"Allesmarkieren1", "Select All (Strg+A)"}, {"popEditClear", "Clear Editor-Window"}};
     int checked = 0;
     for (QObject* o : m_window->findChildren<QObject*>()) {
         const int tag = o->property("tag").toInt();
-        if (tag == 0)
+        if (tag == 0 || o == m_window->pnlOverWrite)
             continue;
-        const QString english = StringTable::LoadStr(tag + 1000);
-        QVERIFY2(!english.isEmpty(), qPrintable(o->objectName()));
-        if (auto* a = qobject_cast<QAction*>(o))
-            QCOMPARE(a->property("toolbutton").toBool() ? a->toolTip() : a->text(), english);
+        QVERIFY2(englishTexts.contains(o->objectName()), qPrintable(o->objectName()));
+        const QString english = englishTexts.value(o->objectName());
+        if (auto* a = qobject_cast<QAction*>(o)) {
+            QCOMPARE(a->text(), english);
+            if (a->property("toolbutton").toBool())
+                QCOMPARE(a->toolTip(), english);
+        }
         else if (auto* m = qobject_cast<QMenu*>(o))
             QCOMPARE(m->title(), english);
         else if (auto* l = qobject_cast<QLabel*>(o))
@@ -543,10 +619,10 @@ void MainWindowTest::english_setsEveryTaggedControl()
         else if (o == m_window->TSheetTerm)
             QCOMPARE(m_window->PageControl1->tabText(0), english);
         else
-            continue; // kinds the routine leaves alone (the overwrite panel)
+            QFAIL(qPrintable(o->objectName()));
         ++checked;
     }
-    QCOMPARE(checked, 36 + 23 + 15 + 1 + 1); // menu entries, buttons, pop-up items, page, indicator
+    QCOMPARE(checked, englishTexts.size());
     m_window->mnuDeutschClick();
     QCOMPARE(action("mnuOpen")->text(), QString("Ö&ffnen"));
     QCOMPARE(action("tbnNew")->toolTip(), QString("Neu"));
@@ -576,7 +652,7 @@ void MainWindowTest::languageSwitch_renamesUnnamedAndRewritesModifiedCaption()
     m_window->mnuEnglishClick();
     m_window->mnuSaveClick();
     QCOMPARE(m_prompts->fileRequests.size(), 1);
-    QCOMPARE(m_prompts->fileRequests[0].path, SourceCodePfad + "/untitled");
+    QCOMPARE(m_prompts->fileRequests[0].path, QDir::homePath() + "/untitled");
     QCOMPARE(m_prompts->fileRequests[0].title, QString("SaveAs..."));
 }
 
@@ -769,6 +845,181 @@ void MainWindowTest::unreadableFileArgument_keepsNameAndTerminalPage()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetTerm);
+}
+
+// --- activation, closing, settings that cannot be read, fonts, Qt's texts, dialog frames
+
+void MainWindowTest::formActivate_onlyWhenOwnWindowCloses()
+{
+    createWindow();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QVERIFY(FirstActivationDone);
+    // FormActivate sets the file filter afresh; a marker shows whether it ran.
+    FileFilter = QStringLiteral("marker");
+
+    // Activated again after a window that is not one of the program's own (a message box, a file
+    // dialog, another program): nothing runs.
+    QWidget other;
+    other.show();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    other.hide();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(FileFilter, QStringLiteral("marker"));
+
+    // One of the program's own windows closes: the next activation runs it, once.
+    QDialog own(m_window.get());
+    m_window->watchOwnWindow(&own);
+    own.show();
+    QVERIFY(QTest::qWaitForWindowActive(&own));
+    own.hide();
+    m_window->activateWindow();
+    QTRY_VERIFY(FileFilter != QStringLiteral("marker"));
+    FileFilter = QStringLiteral("marker");
+    other.show();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    other.hide();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(FileFilter, QStringLiteral("marker"));
+}
+
+void MainWindowTest::closedDuringSplash_programEnds()
+{
+    createWindow();
+    QWidget splash;
+    splash.show();
+    QTimer::singleShot(100, m_window.get(), [this] { m_window->close(); });
+    // Were the event loop entered after all, this ends it and the test fails.
+    bool loopRan = false;
+    QTimer::singleShot(5000, qApp, [&loopRan] {
+        loopRan = true;
+        QCoreApplication::quit();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(RunMainWindow(m_window.get(), &splash, 3000), 0);
+    QVERIFY(!loopRan);
+    QVERIFY(clock.elapsed() < 3000);
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(!splash.isVisible());
+}
+
+void MainWindowTest::secondClose_savesNothingAgain()
+{
+    createWindow();
+    m_window->show();
+    QVERIFY(m_window->close());
+    const QString settings = SettingsStore::currentUser().filePath();
+    QVERIFY(QFile::remove(settings));
+    // Shown and closed again (a second start's request could bring it back): no question, no save.
+    m_window->show();
+    QVERIFY(m_window->close());
+    QVERIFY(!QFile::exists(settings));
+    QVERIFY(m_prompts->shown.isEmpty());
+}
+
+void MainWindowTest::unreadableSettingsFile_reportedOnce()
+{
+    const QString path = m_dir->filePath("HKEY_CURRENT_USER.reg");
+    QVERIFY(QDir().mkpath(path + "/inside"));
+    createWindow();
+    QCOMPARE(m_prompts->texts("message").size(), 1);
+    QVERIFY(m_prompts->texts("message").first().contains(path));
+    QCOMPARE(ComBaudrate, 7);
+    m_window->show();
+    QVERIFY(m_window->close());
+    QCOMPARE(m_prompts->texts("message").size(), 1);
+    QVERIFY(QFileInfo(path + "/inside").isDir());
+}
+
+void MainWindowTest::missingPaneFont_fixedPitchStandInKeepsStoredName()
+{
+    if (QFontDatabase::hasFamily("MS Sans Serif"))
+        QSKIP("this machine has the stored face itself");
+    createWindow(); // the first start stores "MS Sans Serif" for both panes
+    for (QPlainTextEdit* pane : {m_window->MemoT, m_window->RTF})
+        QVERIFY2(QFontInfo(pane->font()).fixedPitch(), qPrintable(pane->font().family()));
+    QCOMPARE(m_window->MemoT->font().pointSize(), 8);
+    QCOMPARE(m_window->RTF->font().pointSize(), 10);
+    m_window->SaveSettings();
+    QCOMPARE(openKey().ReadString("TerminalFont"), QString("MS Sans Serif"));
+    QCOMPARE(openKey().ReadString("EditorFont"), QString("MS Sans Serif"));
+
+    // A face the machine has is shown as it is, proportional or not.
+    QString present;
+    for (const QString& family : QFontDatabase::families())
+        if (!QFontDatabase::isFixedPitch(family) && present.isEmpty())
+            present = family;
+    QVERIFY(!present.isEmpty());
+    openKey().WriteString("TerminalFont", present);
+    m_window.reset();
+    ResetGlobals();
+    createWindow();
+    QCOMPARE(m_window->MemoT->font().family(), present);
+    m_window->SaveSettings();
+    QCOMPARE(openKey().ReadString("TerminalFont"), present);
+}
+
+void MainWindowTest::qtTexts_followTheLanguage()
+{
+    QVERIFY2(QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm"),
+             "Qt's translations (Debian qt6-translations-l10n) are not installed");
+    createWindow();
+    const QKeySequence save(Qt::CTRL | Qt::Key_S);
+    QCOMPARE(save.toString(QKeySequence::NativeText), QString("Strg+S"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Abbrechen"));
+    m_window->mnuEnglishClick();
+    QCOMPARE(save.toString(QKeySequence::NativeText), QString("Ctrl+S"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
+    m_window->mnuDeutschClick();
+    QCOMPARE(save.toString(QKeySequence::NativeText), QString("Strg+S"));
+}
+
+void MainWindowTest::fixedDialogs_haveNoMaximiseButton()
+{
+    createWindow();
+    TfrmReNum reNum(m_window.get());
+    TfrmAutoNum autoNum(m_window.get());
+    TfrmFTaste keys(m_window.get());
+    for (QWidget* w : std::initializer_list<QWidget*>{&reNum, &autoNum, &keys}) {
+        // The frame is the program's own choice, not the window manager's default with every button.
+        QVERIFY2(w->windowFlags() & Qt::CustomizeWindowHint, qPrintable(w->objectName()));
+        QVERIFY2(!(w->windowFlags() & Qt::WindowMaximizeButtonHint), qPrintable(w->objectName()));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+        w->hide();
+    }
+}
+
+void MainWindowTest::fileDialogFilters_patternsOnceSuffixFollowsChoice()
+{
+    const QString filter = "Textdateien (*.txt)|*.txt|Basic-Dateien (*.bas)|*.bas|Alle Dateien (*.*)|*.*";
+    QCOMPARE(QtPrompts::qtFilter(filter), QString("Textdateien (*.txt);;Basic-Dateien (*.bas);;Alle Dateien (*)"));
+    QCOMPARE(QtPrompts::qtFilter("Programme|*.bas;*.txt"), QString("Programme (*.bas *.txt)"));
+    QCOMPARE(QtPrompts::suffixOfFilter("Basic-Dateien (*.bas)"), QString("bas"));
+    QCOMPARE(QtPrompts::suffixOfFilter("Alle Dateien (*)"), QString());
+
+    // "demo" typed with the BASIC files chosen becomes demo.bas, with every file chosen stays demo.
+    QTemporaryDir folder;
+    Prompts::FileRequest request{"Speichern unter...", folder.filePath("ohne Namen"), filter, "txt"};
+    const auto dialog = QtPrompts::fileDialog(request, true);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+    QVERIFY(types);
+    QCOMPARE(types->count(), 3);
+    QCOMPARE(types->itemText(0), QString("Textdateien (*.txt)"));
+    QCOMPARE(dialog->defaultSuffix(), QString("txt"));
+    types->setCurrentIndex(1);
+    emit types->textActivated(types->itemText(1));
+    QCOMPARE(dialog->defaultSuffix(), QString("bas"));
+    dialog->selectFile("demo");
+    QCOMPARE(QFileInfo(dialog->selectedFiles().value(0)).fileName(), QString("demo.bas"));
+    types->setCurrentIndex(2);
+    emit types->textActivated(types->itemText(2));
+    QCOMPARE(dialog->defaultSuffix(), QString());
 }
 
 QTEST_MAIN(MainWindowTest)

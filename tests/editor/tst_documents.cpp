@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -34,7 +35,7 @@ private slots:
 
     void recentList_orderOfOpenedFiles();
     void recentList_caseOfAsciiLettersOnly();
-    void modifiedState_followsTextLength();
+    void modifiedState_followsEveryChange();
     void save_clearsMarkAndToolbarButton();
     void saveAs_ontoExistingFileAnsweredNo_writesNothing();
     void save_unnamedProposesSourceFolder();
@@ -43,6 +44,8 @@ private slots:
     void filterFromPreferredType_data();
     void filterFromPreferredType();
     void new_withNothingLoaded_doesNothing();
+    void new_answeredCancel_keepsDocument();
+    void dialogs_startInDocumentFolderOrHome();
     void close_askAndDiscard();
     void unreadableFile_reportedAndStateKept();
 
@@ -56,10 +59,15 @@ private slots:
     void drop_onModifiedDocumentAsks();
 
     void lineTools_fromMenuAndToolbar();
+    void lineTools_leaveLoadedProgramModified_data();
+    void lineTools_leaveLoadedProgramModified();
     void sortError_reachesTheCaller();
+    void unnumberedLine_caretGoesThere_data();
+    void unnumberedLine_caretGoesThere();
 
     void highBytes_comeBackByteForByte();
     void rtf_roundTripThroughTheEditor();
+    void richOrPlain_fromEachFilesOwnName();
 
 private:
     QString makeFile(const QString& name, const QByteArray& bytes) const;
@@ -159,27 +167,28 @@ void DocumentsTest::recentList_caseOfAsciiLettersOnly()
     QCOMPARE(RecentCount, 4);
 }
 
-void DocumentsTest::modifiedState_followsTextLength()
+void DocumentsTest::modifiedState_followsEveryChange()
 {
     const QString path = makeFile("p.bas", "10 PRINT 1\r\n");
     m_prompts->files.enqueue(path);
     m_window->mnuOpenClick();
     QVERIFY(!EditorModified);
     QVERIFY(!m_window->tbnSave->isEnabled());
-    // Typing over a selected character keeps the length: not modified.
+    // Typing over a selected character keeps the length, but the program is another one now.
     QTextCursor cursor = m_window->RTF->textCursor();
-    cursor.setPosition(0);
-    cursor.setPosition(1, QTextCursor::KeepAnchor);
+    cursor.setPosition(9);
+    cursor.setPosition(10, QTextCursor::KeepAnchor);
     m_window->RTF->setTextCursor(cursor);
     typeText("2");
-    QVERIFY(!EditorModified);
-    QCOMPARE(editorCaption(), QString("Editor - p.bas"));
-    typeText("0");
     QVERIFY(EditorModified);
     QCOMPARE(editorCaption(), QString("Editor - p.bas *"));
     for (const char* name : {"mnuSave", "tbnSave", "mnuClose", "tbnClose", "mnuUndo", "tbnUndo"})
         QVERIFY2(m_window->findChild<QAction*>(name)->isEnabled(), name);
     QVERIFY(SortCleanupPending);
+    // Closing asks before the change is lost.
+    m_prompts->answers.enqueue(Answer::Cancel);
+    QVERIFY(!m_window->FormCloseQuery());
+    QCOMPARE(m_prompts->texts("confirm").size(), 1);
 }
 
 void DocumentsTest::save_clearsMarkAndToolbarButton()
@@ -207,7 +216,8 @@ void DocumentsTest::saveAs_ontoExistingFileAnsweredNo_writesNothing()
     m_prompts->answers.enqueue(Answer::No);
     m_window->mnuSaveAsClick();
     QCOMPARE(m_prompts->texts("confirm"), QStringList{"Wollen Sie die Datei " + other + " überschreiben ?"});
-    QCOMPARE(m_prompts->fileRequests.last().path, QString("old"));
+    // The proposal is the document's own name without its extension, in its own folder.
+    QCOMPARE(m_prompts->fileRequests.last().path, m_dir->filePath("old"));
     QCOMPARE(m_prompts->fileRequests.last().title, QString("Speichern unter..."));
     QCOMPARE(CurrentFileName, old);
     QCOMPARE(readFile(other), QByteArray("keep me"));
@@ -297,6 +307,52 @@ void DocumentsTest::new_withNothingLoaded_doesNothing()
     TfrmTerminal::runMenuItem(m_window->mnuNew);
     QVERIFY(m_prompts->shown.isEmpty());
     QCOMPARE(editorCaption(), QString("Editor"));
+}
+
+void DocumentsTest::new_answeredCancel_keepsDocument()
+{
+    const QString path = makeFile("keep.bas", "10 REM\r\n");
+    m_prompts->files.enqueue(path);
+    m_window->mnuOpenClick();
+    typeText("20 END");
+    m_prompts->answers.enqueue(Answer::Cancel);
+    TfrmTerminal::runMenuItem(m_window->mnuNew);
+    QCOMPARE(m_prompts->texts("confirm"), QStringList{"Änderungen speichern in <" + path + "> ?"});
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 REM\n20 END"));
+    QCOMPARE(CurrentFileName, path);
+    QVERIFY(EditorModified);
+    QCOMPARE(editorCaption(), QString("Editor - keep.bas *"));
+    QVERIFY(m_window->mnuClose->isEnabled());
+}
+
+void DocumentsTest::dialogs_startInDocumentFolderOrHome()
+{
+    // Without a source folder the dialogs start at home, never where the program was started.
+    SourceCodePfad.clear();
+    m_prompts->files.enqueue(QString());
+    m_window->mnuOpenClick();
+    QCOMPARE(m_prompts->fileRequests.last().path, QDir::homePath());
+    // A source folder that has gone is not offered either.
+    SourceCodePfad = m_dir->filePath("gone");
+    m_prompts->files.enqueue(QString());
+    m_window->mnuOpenClick();
+    QCOMPARE(m_prompts->fileRequests.last().path, QDir::homePath());
+    SourceCodePfad.clear();
+    typeText("10 END");
+    m_prompts->files.enqueue(QString());
+    m_window->mnuSaveAsClick();
+    QCOMPARE(m_prompts->fileRequests.last().path, QDir::homePath() + "/ohne Namen");
+
+    // A named document proposes its own folder, wherever the source folder is.
+    QTemporaryDir elsewhere;
+    const QString named = elsewhere.filePath("prog.bas");
+    m_prompts->files.enqueue(named);
+    m_window->mnuSaveAsClick();
+    QCOMPARE(CurrentFileName, named);
+    SourceCodePfad = m_dir->path();
+    m_prompts->files.enqueue(QString());
+    m_window->mnuSaveAsClick();
+    QCOMPARE(m_prompts->fileRequests.last().path, elsewhere.filePath("prog"));
 }
 
 void DocumentsTest::close_askAndDiscard()
@@ -460,8 +516,9 @@ void DocumentsTest::lineTools_fromMenuAndToolbar()
     });
     m_window->findChild<QAction*>("tbnRenumber")->trigger();
     QCOMPARE(m_window->RTF->toPlainText(), QString("100 print 1\n105 gosub 110\n110 goto 100") /* the rewritten lines are lower case */);
-    QVERIFY(!EditorModified);
-    QCOMPARE(editorCaption(), QString("Editor - ohne Namen"));
+    // The new numbers are unsaved work.
+    QVERIFY(EditorModified);
+    QCOMPARE(editorCaption(), QString("Editor - ohne Namen *"));
 
     // Auto-numbering: the dialog closes by its OK; the start line is appended and the button pressed.
     QTimer::singleShot(0, this, [] {
@@ -477,6 +534,47 @@ void DocumentsTest::lineTools_fromMenuAndToolbar()
     QVERIFY(!m_window->tbnAutoNum->isChecked());
 }
 
+// A program just loaded (so nothing counts as modified yet) and changed by one line tool: the result is
+// unsaved work, the caption says so and closing asks. Sorting keeps the text's length, and a renumbering
+// may, so the length alone cannot tell.
+void DocumentsTest::lineTools_leaveLoadedProgramModified_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("sort") << "mnuSort" << QByteArray("20 B\r\n10 A\r\n") << "10 A\n20 B\n";
+    QTest::newRow("renumber") << "mnuReNumber" << QByteArray("20 GOTO 30\r\n30 END\r\n")
+                              << "10 goto 20\n20 end\n";
+    QTest::newRow("auto-number") << "mnuAutoNumber" << QByteArray("10 A\r\n") << "10 A\n10";
+}
+
+void DocumentsTest::lineTools_leaveLoadedProgramModified()
+{
+    QFETCH(QString, tool);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, result);
+    m_window->setLineToolDialogs(new TfrmReNum(m_window.get()), new TfrmAutoNum(m_window.get()));
+    const QString path = makeFile("tool.bas", file);
+    m_prompts->files.enqueue(path);
+    m_window->mnuOpenClick();
+    QVERIFY(!EditorModified);
+    // The renumber and auto-number dialogs are accepted as they come (start 10, step 10).
+    QTimer::singleShot(0, this, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->findChild<QLineEdit*>("txtStartwert")->setText("10");
+            dialog->findChild<QLineEdit*>("txtSchrittweite")->setText("10");
+            dialog->findChild<QPushButton*>("BitBtnOK")->click();
+        }
+    });
+    QVERIFY(TfrmTerminal::runMenuItem(m_window->findChild<QAction*>(tool)));
+    QCOMPARE(m_window->RTF->toPlainText(), result);
+    QVERIFY(EditorModified);
+    QCOMPARE(editorCaption(), QString("Editor - tool.bas *"));
+    m_prompts->answers.enqueue(Answer::Cancel);
+    QVERIFY(!m_window->FormCloseQuery());
+    QCOMPARE(m_prompts->texts("confirm"), QStringList{"Änderungen speichern ?"});
+}
+
 void DocumentsTest::sortError_reachesTheCaller()
 {
     typeText("20 A\n10PRINT\n5 B");
@@ -486,6 +584,37 @@ void DocumentsTest::sortError_reachesTheCaller()
     } catch (const EConvertError& e) {
         QCOMPARE(e.message(), QString("'10PRINT' ist kein gültiger Integerwert"));
     }
+}
+
+// The message names the first word of the line; the caret is put on that line and the editor page
+// brought forward, so that the user sees where it is.
+void DocumentsTest::unnumberedLine_caretGoesThere_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::newRow("sort") << "mnuSort";
+    QTest::newRow("renumber") << "mnuReNumber";
+}
+
+void DocumentsTest::unnumberedLine_caretGoesThere()
+{
+    QFETCH(QString, tool);
+    m_window->setLineToolDialogs(new TfrmReNum(m_window.get()), new TfrmAutoNum(m_window.get()));
+    typeText("10 A\n20 B\n30 C\n    PRINT 5\n40 D");
+    m_window->RTF->moveCursor(QTextCursor::Start);
+    m_window->PageControl1->setCurrentWidget(m_window->TSheetTerm);
+    QTimer::singleShot(0, this, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->findChild<QPushButton*>("BitBtnOK")->click();
+    });
+    try {
+        TfrmTerminal::runMenuItem(m_window->findChild<QAction*>(tool));
+        QFAIL("no error");
+    } catch (const EConvertError& e) {
+        QCOMPARE(e.message(), QString("'PRINT' ist kein gültiger Integerwert"));
+    }
+    QCOMPARE(m_window->RTF->textCursor().blockNumber(), 3);
+    QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetEd);
+
 }
 
 // --- file contents
@@ -530,6 +659,70 @@ void DocumentsTest::rtf_roundTripThroughTheEditor()
     m_window->mnuOpenClick();
     QVERIFY(!m_window->editorRichMode());
     QCOMPARE(m_window->RTF->toPlainText(), QString("{\\rtf1 not rich}"));
+}
+
+// Plain or rich text is decided by the name of the file being read or written, on every path, never
+// by what was open before: RTF markup must never land in a program file, nor a program's backslashes
+// and braces be taken for markup.
+void DocumentsTest::richOrPlain_fromEachFilesOwnName()
+{
+    const QByteArray program = "10 PRINT \"{x}\\\"\r\n";
+    const QString rtf = m_dir->filePath("styled.rtf");
+    typeText("10 REM styled");
+    m_prompts->files.enqueue(rtf);
+    m_window->mnuSaveAsClick();
+    QVERIFY(readFile(rtf).startsWith("{\\rtf1"));
+
+    const auto expectPlainRoundTrip = [&](const QString& path) {
+        QCOMPARE(m_window->RTF->toPlainText(), QString::fromLatin1(program).replace("\r\n", "\n"));
+        QVERIFY(!m_window->editorRichMode());
+        typeText("20 END");
+        QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+        QCOMPARE(readFile(path), program + "20 END");
+    };
+
+    // From the recent list, with the rich file open.
+    const QString viaRecent = makeFile("recent.bas", program);
+    m_prompts->files.enqueue(viaRecent);
+    m_window->mnuOpenClick();
+    m_prompts->files.enqueue(rtf);
+    m_window->mnuOpenClick();
+    QVERIFY(m_window->editorRichMode());
+    m_window->findChild<QAction*>("N21")->trigger();
+    QCOMPARE(CurrentFileName, viaRecent);
+    expectPlainRoundTrip(viaRecent);
+
+    // Dropped, with the rich file open.
+    m_prompts->files.enqueue(rtf);
+    m_window->mnuOpenClick();
+    const QString dropped = makeFile("dropped.bas", program);
+    m_window->dropFiles({dropped});
+    expectPlainRoundTrip(dropped);
+
+    // Save As onto an existing rich file answered No: the plain document stays plain.
+    m_prompts->files.enqueue(rtf);
+    m_prompts->answers.enqueue(Answer::No);
+    m_window->mnuSaveAsClick();
+    QCOMPARE(CurrentFileName, dropped);
+    QVERIFY(!m_window->editorRichMode());
+    typeText("\n30 STOP");
+    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QCOMPARE(readFile(dropped), program + "20 END\r\n30 STOP");
+    QVERIFY(readFile(rtf).startsWith("{\\rtf1"));
+
+    // Save As Yes onto the rich file writes rich text there.
+    m_prompts->files.enqueue(rtf);
+    m_prompts->answers.enqueue(Answer::Yes);
+    m_window->mnuSaveAsClick();
+    QVERIFY(m_window->editorRichMode());
+    QVERIFY(readFile(rtf).startsWith("{\\rtf1"));
+    QVERIFY(readFile(rtf).contains("30 STOP"));
+
+    // Named on the command line, with a rich file open before.
+    const QString argument = makeFile("argument.bas", program);
+    m_window.reset();
+    m_window = std::make_unique<TfrmTerminal>(QStringList{argument});
+    expectPlainRoundTrip(argument);
 }
 
 QTEST_MAIN(DocumentsTest)
