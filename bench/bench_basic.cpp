@@ -159,6 +159,41 @@ void measureCorners(QPlainTextEdit& pane)
                 result == referenceSorted(sameLength) ? "yes" : "no");
 }
 
+// One line holding a single long word: the renumber tokenizer must take time in proportion to the
+// line's length. Measured on the lines alone and through the pane (which adds the pane's own layout of
+// the long line).
+void measureLongWord(QPlainTextEdit& pane, int characters)
+{
+    const QString word(characters, QLatin1Char('A'));
+    const QStringList program{QStringLiteral("20 PRINT %1:GOTO 10").arg(word), QStringLiteral("10 GOTO 20")};
+    const QStringList expected{QStringLiteral("100 goto 110"),
+                               QStringLiteral("110 print %1 : goto 100").arg(word.toLower())};
+
+    std::vector<double> times;
+    QStringList inMemory;
+    for (int run = 0; run < Runs; ++run) {
+        MemoryLines lines(program);
+        bool pending = false;
+        QElapsedTimer timer;
+        timer.start();
+        RenumberProgram(lines, 100, 10, pending);
+        times.push_back(timer.nsecsElapsed() / 1e6);
+        inMemory = lines.lines();
+    }
+    std::sort(times.begin(), times.end());
+    QStringList throughPane;
+    const double paneMs = medianMs(
+        pane, program,
+        [](PlainTextEditLines& l) {
+            bool pending = false;
+            RenumberProgram(l, 100, 10, pending);
+        },
+        throughPane);
+    std::printf(" one word of %7d characters: renumber %8.1f ms, through the pane %8.1f ms  identical: %s\n",
+                characters, times[times.size() / 2], paneMs,
+                inMemory == expected && throughPane == expected ? "yes" : "no");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -173,5 +208,8 @@ int main(int argc, char** argv)
     measure(pane, 1000);
     measure(pane, 10000);
     measureCorners(pane);
+    measureLongWord(pane, 40000);
+    measureLongWord(pane, 160000);
+    measureLongWord(pane, 1 << 20);
     return 0;
 }

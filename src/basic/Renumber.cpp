@@ -19,6 +19,49 @@ QString tokenAt(const QStringList& tokens, qsizetype index)
     return index >= 0 && index < tokens.size() ? tokens.at(index) : QString();
 }
 
+// The pending text of the scan. Its leading and trailing spaces are counted as it grows, so that the
+// questions asked at every character (is it blank? is it "rem" once trimmed?) take constant time; asked
+// of the text itself they would re-read it each time, and a long word would take quadratic time.
+class PendingText final {
+public:
+    const QString& text() const { return m_text; }
+    bool isEmpty() const { return m_text.isEmpty(); }
+    // Empty or spaces only: nothing is left after TrimSpaces.
+    bool isBlank() const { return m_leading == m_text.size(); }
+
+    void clear()
+    {
+        m_text.clear();
+        m_leading = 0;
+        m_trailing = 0;
+    }
+
+    void append(QChar c)
+    {
+        if (c == QLatin1Char(' ')) {
+            if (isBlank())
+                ++m_leading;
+            ++m_trailing;
+        } else {
+            m_trailing = 0;
+        }
+        m_text += c;
+    }
+
+    // TrimSpaces, then lower-cased, gives "rem".
+    bool isRem() const
+    {
+        if (isBlank() || m_text.size() - m_leading - m_trailing != 3)
+            return false;
+        return LowerAscii(m_text.mid(m_leading, 3)) == QLatin1String("rem");
+    }
+
+private:
+    QString m_text;
+    qsizetype m_leading = 0;  // spaces at the start (all of them while the text is blank)
+    qsizetype m_trailing = 0; // spaces at the end
+};
+
 class Tokenizer final {
 public:
     explicit Tokenizer(const QString& line) : m_line(line) {}
@@ -30,7 +73,7 @@ public:
         while (i < n && !m_done) {
             const QChar c = m_line.at(i);
             if (c == QLatin1Char(' ')) {
-                if (!TrimSpaces(m_pending).isEmpty())
+                if (!m_pending.isBlank())
                     store();
                 m_pending.clear();
                 i = ordinary(i);
@@ -39,7 +82,7 @@ public:
                 m_tokens.append(Comma);
                 i = afterSeparator(i + 1);
             } else if (c == Quote) {
-                if (!TrimSpaces(m_pending).isEmpty())
+                if (!m_pending.isBlank())
                     store();
                 m_pending.clear();
                 i = afterSeparator(literal(i));
@@ -53,14 +96,14 @@ public:
             }
         }
         if (!m_done && !m_pending.isEmpty())
-            m_tokens.append(LowerAscii(TrimLeadingSpaces(m_pending)));
+            m_tokens.append(LowerAscii(TrimLeadingSpaces(m_pending.text())));
         return m_tokens;
     }
 
 private:
     void store()
     {
-        m_tokens.append(LowerAscii(TrimSpaces(m_pending)));
+        m_tokens.append(LowerAscii(TrimSpaces(m_pending.text())));
         m_pending.clear();
     }
 
@@ -81,8 +124,8 @@ private:
     qsizetype ordinary(qsizetype i)
     {
         const QChar c = m_line.at(i);
-        m_pending += c;
-        if (LowerAscii(TrimSpaces(m_pending)) == QLatin1String("rem")) {
+        m_pending.append(c);
+        if (m_pending.isRem()) {
             m_tokens.append(QStringLiteral("rem") + m_line.mid(i + 1));
             m_pending.clear();
             m_done = true;
@@ -93,14 +136,14 @@ private:
             m_pending.clear();
             const qsizetype next = literal(i);
             if (next < m_line.size())
-                m_pending = m_line.at(next); // taken as it is, without any rule applied to it
+                m_pending.append(m_line.at(next)); // taken as it is, without any rule applied to it
             return next + 1;
         }
         return i + 1;
     }
 
     const QString& m_line;
-    QString m_pending;
+    PendingText m_pending;
     QStringList m_tokens;
     bool m_done = false;
 };

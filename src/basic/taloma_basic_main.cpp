@@ -27,7 +27,8 @@ const char* const Usage = "Usage: taloma-basic sort [FILE]\n"
                           "line references after GOTO, GOSUB, THEN, ELSE, ONERR, ONEX1 and ONTIME\n"
                           "rewritten. Start and step default to 10. Without FILE, or with \"-\",\n"
                           "standard input is read. Bytes are Latin-1 text with CR LF or LF line ends;\n"
-                          "the result goes to standard output with LF line ends.\n";
+                          "a CR not followed by LF belongs to its line, as in the editor. The result\n"
+                          "goes to standard output, every line followed by LF.\n";
 
 void printError(const QString& text)
 {

@@ -1,5 +1,7 @@
 #include "editor/PlainTextEditLines.h"
 
+#include "editor/DocumentText.h"
+
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QTextBlock>
@@ -14,7 +16,7 @@ QStringList PlainTextEditLines::paneLines(const QPlainTextEdit* pane, bool* fina
     const QTextDocument* document = pane->document();
     lines.reserve(document->blockCount());
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-        lines.append(block.text());
+        lines.append(fromPaneText(block.text()));
     // The empty block behind a final line break is no line, and an empty text has none.
     const bool endsWithBreak = lines.size() > 1 && lines.last().isEmpty();
     if (lines.last().isEmpty())
@@ -80,7 +82,7 @@ void PlainTextEditLines::commit()
         QTextCursor edit(document);
         edit.beginEditBlock();
         edit.select(QTextCursor::Document);
-        edit.insertText(m_lines.text());
+        edit.insertText(toPaneText(m_lines.text()));
         edit.endEditBlock();
 
         const QTextBlock block = document->findBlockByNumber(std::min(caretLine, document->blockCount() - 1));
@@ -98,6 +100,6 @@ void AppendPaneLine(QPlainTextEdit* pane, const QString& text)
     cursor.movePosition(QTextCursor::End);
     // No separator for an empty text (it has no line) or behind a final line break.
     const bool needsBreak = !document->isEmpty() && !document->lastBlock().text().isEmpty();
-    cursor.insertText(needsBreak ? QStringLiteral("\n") + text : text);
+    cursor.insertText(toPaneText(needsBreak ? QStringLiteral("\n") + text : text));
     pane->setTextCursor(cursor);
 }

@@ -9,7 +9,8 @@
 class QPlainTextEdit;
 
 // The editor pane seen as program lines (a block is a line; a final line break adds no line), for the
-// sort and renumber commands.
+// sort and renumber commands and the transmission. The lines are program text: the pane's CR stand-in
+// (DocumentText.h) reads as CR, and a CR written into a line goes into the pane as the stand-in.
 //
 // The lines are copied once into memory, the command works there, and commit() writes the result back
 // as one edit, which is one undo step and fast for long programs. The pane's own signals are blocked

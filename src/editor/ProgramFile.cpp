@@ -1,5 +1,7 @@
 #include "editor/ProgramFile.h"
 
+#include "editor/DocumentText.h"
+
 #include "platform/Errors.h"
 
 #include <QFile>
@@ -195,6 +197,9 @@ QByteArray programTextToBytes(const QString& text)
         const QChar c = text.at(i);
         if (c == QLatin1Char('\n')) {
             bytes += "\r\n";
+        } else if (c == CarriageReturnStandIn) {
+            // Text taken from the pane without documentText() still saves its lone CRs.
+            bytes += '\r';
         } else if (c.unicode() <= 0xFF) {
             bytes += static_cast<char>(c.unicode());
         } else {

@@ -5,8 +5,15 @@
 
 // Program files are single-byte text: byte n is the character U+00nn and back, so every byte the
 // controller understands survives a load and a save unchanged. Lines end in CR LF on disk; CR LF
-// and a bare LF both read as one line break, while a CR that is not followed by LF is an ordinary
-// character of the line.
+// and a bare LF both read as one line break, while a CR that is not followed by LF (a lone CR, also
+// one at the very end of the file) is an ordinary character of its line. A file whose lines end in
+// CR alone is therefore one single line, for the editor and for taloma-basic alike.
+//
+// The text these functions return and take is the program text: line breaks as "\n", a lone CR as
+// the character CR. The editor pane cannot hold a CR inside a line, so it shows each one as the
+// stand-in U+240D; toPaneText() and documentText() in DocumentText.h convert at the pane's edge, and
+// the pane's line adapter (PlainTextEditLines) hands the line tools and the transmission lines with
+// the CR restored, so that those send and sort the same bytes that the file holds.
 //
 // All functions throw EFileError with the program's file error texts; the reason is the system's
 // own text for the failing call.
@@ -22,8 +29,8 @@ void writeFileBytesAtomically(const QString& path, const QByteArray& data);
 
 // Byte <-> text conversion with the line-end rules above.
 QString programTextFromBytes(const QByteArray& bytes);
-// Every line break becomes CR LF; a character above U+00FF becomes '?' (one per character, also for
-// characters written as surrogate pairs).
+// Every line break becomes CR LF; the pane's CR stand-in becomes CR; any other character above U+00FF
+// becomes '?' (one per character, also for characters written as surrogate pairs).
 QByteArray programTextToBytes(const QString& text);
 
 QString loadProgramText(const QString& path);

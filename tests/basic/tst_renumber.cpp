@@ -33,6 +33,7 @@ private slots:
     void tokenizer_corners();
     void renumberLine_leavesLinesWithoutLeadingDigitAlone();
     void renumberLine_longLine_hasNoTokenLimit();
+    void renumberLine_megabyteWord_scansInOnePass();
 };
 
 void RenumberTest::renumber_examples_data()
@@ -224,6 +225,12 @@ void RenumberTest::tokenizer_corners_data()
     QTest::newRow("colon before a comma token")
         << "10 PRINT A,:B" << QStringList{"10", "print", "a", ",", ":b"} << "10 print a,:b";
     QTest::newRow("tab is an ordinary character") << "10 PRINT\tA" << QStringList{"10", "print\ta"} << "10 print\ta";
+    QTest::newRow("REM made of the character after a literal and the next two")
+        << "10 PRINT:\"A\"REM x" << QStringList{"10", "print", ":", "\"A\"", "rem x"} << "10 print : \"A\" rem x";
+    QTest::newRow("REM after a blank behind a comma")
+        << "10 PRINT A, REM x" << QStringList{"10", "print", "a", ",", "rem x"} << "10 print a,rem x";
+    QTest::newRow("blank after a literal behind a colon, then REM")
+        << "10 PRINT:\"A\" REM x" << QStringList{"10", "print", ":", "\"A\"", "rem x"} << "10 print : \"A\" rem x";
 }
 
 void RenumberTest::tokenizer_corners()
@@ -256,6 +263,22 @@ void RenumberTest::renumberLine_longLine_hasNoTokenLimit()
         expected += QStringLiteral(",7");
     }
     QCOMPARE(RenumberLine(line, 9, table), expected);
+}
+
+void RenumberTest::renumberLine_megabyteWord_scansInOnePass()
+{
+    // A scan that re-reads the word at every character needs hours for this line and runs into the
+    // test's time limit; one that keeps its state as it goes needs milliseconds.
+    const QString word(1 << 20, QLatin1Char('W'));
+    RenumberTable table;
+    table.append(10, 100);
+    table.append(20, 110);
+    QCOMPARE(RenumberLine(QStringLiteral("20 ") + word + QStringLiteral(":GOTO 10:REM  Done"), 110, table),
+             QStringLiteral("110 ") + word.toLower() + QStringLiteral(" : goto 100 : rem  Done"));
+    // The word-start rule for REM still looks at the first three letters only, however long the word.
+    QCOMPARE(TokenizeLine(QStringLiteral("10 REM") + word), (QStringList{"10", QStringLiteral("rem") + word}));
+    QCOMPARE(TokenizeLine(QStringLiteral("10 ") + word + QStringLiteral("REM")),
+             (QStringList{"10", word.toLower() + QStringLiteral("rem")}));
 }
 
 QTEST_GUILESS_MAIN(RenumberTest)

@@ -43,6 +43,7 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void missingFile_fails();
+    void sortedFile_keepsEveryByteOfItsLines();
 };
 
 void TalomaBasicTest::goldenFiles_data()
@@ -128,6 +129,22 @@ void TalomaBasicTest::missingFile_fails()
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.out, QByteArray());
     QVERIFY(QString::fromUtf8(result.err).startsWith("Datei " + path + " kann nicht geöffnet werden."));
+}
+
+void TalomaBasicTest::sortedFile_keepsEveryByteOfItsLines()
+{
+    // A lone CR, also one that ends the file, is part of its line, as the editor keeps it; only the
+    // line ends (CR LF or LF) become LF.
+    QByteArray high;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        high += char(b);
+    const QByteArray input = "10 PRINT \"a\rb\"\r\n20 REM " + high + "\n30 A\r\r\n40 B\r";
+    const Result sorted = run({"sort"}, input);
+    QCOMPARE(sorted.exitCode, 0);
+    QCOMPARE(sorted.out, "10 PRINT \"a\rb\"\n20 REM " + high + "\n30 A\r\n40 B\r\n");
+
+    // Lines that end in CR only are one line: nothing to sort.
+    QCOMPARE(run({"sort"}, "20 B\r10 A\r").out, QByteArray("20 B\r10 A\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TalomaBasicTest)
