@@ -118,7 +118,7 @@ void TfrmTerminal::DatFilter()
 void TfrmTerminal::loadEditorText(const QString& path)
 {
     const QString text = isRichTextFile(path) ? rtfToPlainText(readFileBytes(path)) : loadProgramText(path);
-    RTF->setPlainText(text);
+    RTF->setPlainText(toPaneText(text));
 }
 
 void TfrmTerminal::writeEditorFile(const QString& path)

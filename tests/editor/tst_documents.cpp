@@ -66,6 +66,7 @@ private slots:
     void unnumberedLine_caretGoesThere();
 
     void highBytes_comeBackByteForByte();
+    void loneCarriageReturn_staysInItsLine();
     void rtf_roundTripThroughTheEditor();
     void richOrPlain_fromEachFilesOwnName();
 
@@ -637,6 +638,20 @@ void DocumentsTest::highBytes_comeBackByteForByte()
     for (int i = 0; i < qMin(back.size(), bytes.size()); ++i)
         QVERIFY2(back[i] == bytes[i], qPrintable(QString("byte %1: %2 vs %3").arg(i).arg(int(uchar(back[i]))).arg(int(uchar(bytes[i])))));
     QCOMPARE(back, bytes + " ");
+}
+
+void DocumentsTest::loneCarriageReturn_staysInItsLine()
+{
+    const QByteArray bytes = "10 PRINT \"a\rb\"\r\n20 END\r";
+    const QString path = makeFile("cr.bas", bytes);
+    m_prompts->files.enqueue(path);
+    m_window->mnuOpenClick();
+    QCOMPARE(m_window->RTF->document()->blockCount(), 2);
+    QVERIFY(!EditorModified);
+    QVERIFY(TfrmTerminal::runMenuItem(m_window->findChild<QAction*>("mnuSort")));
+    typeText("X");
+    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QCOMPARE(readFile(path), bytes + "X");
 }
 
 void DocumentsTest::rtf_roundTripThroughTheEditor()
