@@ -651,14 +651,13 @@ void TfrmTerminal::FormCreate(const QStringList& arguments)
     }
 
     if (!arguments.isEmpty()) {
-        CurrentFileName = QFileInfo(arguments.first()).absoluteFilePath();
         try {
-            LoadEditorFile();
+            openDocument(QFileInfo(arguments.first()).absoluteFilePath());
             EditorModified = false;
             AddRecentFile();
             StartFileGiven = true;
         } catch (const std::exception& e) {
-            // The document keeps the name: a later Save creates that file.
+            // The document stays the unnamed one.
             showError(e);
         }
     }

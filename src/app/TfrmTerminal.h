@@ -74,6 +74,8 @@ public:
 
     // --- documents and files
     void LoadEditorFile();
+    // Loads the file as the current document; when it cannot be loaded, the document keeps its name.
+    void openDocument(const QString& path);
     void AddRecentFile();
     void SetFileTexts();
     void DatFilter();

@@ -117,7 +117,13 @@ void TfrmTerminal::DatFilter()
 
 void TfrmTerminal::loadEditorText(const QString& path)
 {
-    const QString text = isRichTextFile(path) ? rtfToPlainText(readFileBytes(path)) : loadProgramText(path);
+    QString text;
+    if (isRichTextFile(path)) {
+        text = rtfToPlainText(readFileBytes(path));
+        requireProgramLineLengths(path, text);
+    } else {
+        text = loadProgramText(path);
+    }
     RTF->setPlainText(toPaneText(text));
 }
 
@@ -148,6 +154,20 @@ void TfrmTerminal::LoadEditorFile()
     mnuClose->setEnabled(true);
     tbnClose->setEnabled(true);
     LoadingFile = false;
+}
+
+void TfrmTerminal::openDocument(const QString& path)
+{
+    // A file that cannot be loaded leaves the document as it was, name included: a later Save must
+    // not write the pane's text over a file the user could not even read.
+    const QString previous = CurrentFileName;
+    CurrentFileName = path;
+    try {
+        LoadEditorFile();
+    } catch (...) {
+        CurrentFileName = previous;
+        throw;
+    }
 }
 
 void TfrmTerminal::AddRecentFile()
@@ -218,9 +238,8 @@ void TfrmTerminal::mnuOpenClick()
     if (chosen.isEmpty())
         return;
 
-    CurrentFileName = chosen;
+    openDocument(chosen);
     CurrentExtension = extensionOf(chosen);
-    LoadEditorFile();
 
     // The filter follows the type of the file just opened; the comparison is case-sensitive.
     if (CurrentExtension == QLatin1String(".txt"))
@@ -339,8 +358,7 @@ void TfrmTerminal::mnuDateiNrClick(int number)
         CloseCancelled = false;
         return;
     }
-    CurrentFileName = RecentFiles.value(number - 1);
-    LoadEditorFile();
+    openDocument(RecentFiles.value(number - 1));
     showEditorPage(editorCaption(false));
     AddRecentFile();
 }
@@ -357,8 +375,7 @@ void TfrmTerminal::dropFiles(const QStringList& paths)
             return;
     }
     for (const QString& path : paths) {
-        CurrentFileName = QFileInfo(path).absoluteFilePath();
-        LoadEditorFile();
+        openDocument(QFileInfo(path).absoluteFilePath());
         EditorModified = false;
         AddRecentFile();
     }

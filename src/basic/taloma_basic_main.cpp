@@ -6,6 +6,7 @@
 #include "basic/ProgramText.h"
 #include "basic/Renumber.h"
 #include "basic/SortProgram.h"
+#include "editor/ProgramFile.h"
 #include "platform/Errors.h"
 
 #include <QCoreApplication>
@@ -57,7 +58,26 @@ std::optional<QByteArray> readInput(const QString& path)
         printError(QStringLiteral("Datei %1 kann nicht geöffnet werden. %2").arg(path, file.errorString()));
         return std::nullopt;
     }
-    return file.readAll();
+    // Pipes and devices are welcome here, so the size decides: an endless source (/dev/zero) is
+    // stopped at the editor's limit instead of filling the memory.
+    QByteArray data;
+    char buffer[65536];
+    for (;;) {
+        const qint64 n = file.read(buffer, sizeof buffer);
+        if (n < 0) {
+            printError(QStringLiteral("Datei %1 kann nicht gelesen werden. %2").arg(path, file.errorString()));
+            return std::nullopt;
+        }
+        if (n == 0)
+            return data;
+        if (data.size() + n > ProgramFileMaxBytes) {
+            printError(QStringLiteral("Datei %1 kann nicht geöffnet werden. It is larger than %2 MB.")
+                           .arg(path)
+                           .arg(ProgramFileMaxBytes / (1024 * 1024)));
+            return std::nullopt;
+        }
+        data.append(buffer, n);
+    }
 }
 
 } // namespace

@@ -45,6 +45,16 @@ EFileError openError(const QString& path, int err)
     return EFileError(QStringLiteral("Datei %1 kann nicht geöffnet werden. %2").arg(path, qt_error_string(err)));
 }
 
+EFileError openReasonError(const QString& path, const QString& reason)
+{
+    return EFileError(QStringLiteral("Datei %1 kann nicht geöffnet werden. %2").arg(path, reason));
+}
+
+EFileError tooLargeError(const QString& path, qint64 maxBytes)
+{
+    return openReasonError(path, QStringLiteral("It is larger than %1 MB.").arg(maxBytes / (1024 * 1024)));
+}
+
 EFileError createError(const QString& path, int err)
 {
     return EFileError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, qt_error_string(err)));
@@ -96,21 +106,29 @@ int createTemporary(const QString& folder, const QString& baseName, QString* tem
 
 } // namespace
 
-QByteArray readFileBytes(const QString& path)
+QByteArray readFileBytes(const QString& path, qint64 maxBytes)
 {
-    // O_NONBLOCK only so that opening a FIFO cannot hang the program; reading blocks as usual.
+    // O_NONBLOCK so that opening a FIFO or a terminal cannot hang the program; only regular files
+    // are read, and they read as usual.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw openError(path, errno);
     FdCloser closer(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw openError(path, errno);
+    if (S_ISDIR(st.st_mode))
+        throw openError(path, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        throw openReasonError(path, QStringLiteral("It is not a regular file (a device, a terminal or a pipe)."));
+    if (st.st_size > maxBytes)
+        throw tooLargeError(path, maxBytes);
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 
     QByteArray data;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < (qint64(1) << 30))
-        data.reserve(static_cast<qsizetype>(st.st_size));
+    data.reserve(static_cast<qsizetype>(st.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -121,9 +139,29 @@ QByteArray readFileBytes(const QString& path)
         }
         if (n == 0)
             break;
+        // A file that grows while it is read is held to the same limit.
+        if (data.size() + n > maxBytes)
+            throw tooLargeError(path, maxBytes);
         data.append(buffer, n);
     }
     return data;
+}
+
+void requireProgramLineLengths(const QString& path, const QString& text)
+{
+    qsizetype start = 0;
+    for (int line = 1;; ++line) {
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        const qsizetype length = (end < 0 ? text.size() : end) - start;
+        if (length > ProgramLineMaxChars)
+            throw openReasonError(path, QStringLiteral("Line %1 has %2 characters; a program line may have at most %3.")
+                                            .arg(line)
+                                            .arg(length)
+                                            .arg(ProgramLineMaxChars));
+        if (end < 0)
+            return;
+        start = end + 1;
+    }
 }
 
 void writeFileBytesAtomically(const QString& path, const QByteArray& data)
@@ -141,6 +179,11 @@ void writeFileBytesAtomically(const QString& path, const QByteArray& data)
         throw createError(path, EISDIR);
     if (exists && !S_ISREG(old.st_mode))
         throw createError(path, EINVAL);
+    // The rename below needs only the folder's permission; the file's own is respected here. A user
+    // who may write anything (root) still keeps off a file that nobody is allowed to write.
+    const QByteArray nativeTarget = QFile::encodeName(target);
+    if (exists && (::access(nativeTarget.constData(), W_OK) != 0 || (old.st_mode & 0222) == 0))
+        throw createError(path, EACCES);
 
     QString tempPath;
     const int fd = createTemporary(folder, targetInfo.fileName(), &tempPath);
@@ -213,7 +256,9 @@ QByteArray programTextToBytes(const QString& text)
 
 QString loadProgramText(const QString& path)
 {
-    return programTextFromBytes(readFileBytes(path));
+    QString text = programTextFromBytes(readFileBytes(path));
+    requireProgramLineLengths(path, text);
+    return text;
 }
 
 void saveProgramText(const QString& path, const QString& text)

@@ -18,13 +18,27 @@
 // All functions throw EFileError with the program's file error texts; the reason is the system's
 // own text for the failing call.
 
-// The file's bytes as they are on disk.
-QByteArray readFileBytes(const QString& path);
+// The largest program file read; the board holds a few kilobytes, so anything near this is not a
+// program, and an endless device must not fill the memory.
+inline constexpr qint64 ProgramFileMaxBytes = 64 * 1024 * 1024;
+// The longest line a program may have (a line on the board holds 78 characters). Longer lines are
+// refused when a file is opened: the editor pane would lay out such a line again at every blink of
+// the caret.
+inline constexpr qsizetype ProgramLineMaxChars = 65536;
+
+// The file's bytes as they are on disk. Only a regular file of at most maxBytes is read: a terminal,
+// a pipe or a device (which might never end, or block the program) is refused with the open error.
+QByteArray readFileBytes(const QString& path, qint64 maxBytes = ProgramFileMaxBytes);
+
+// Throws the open error for path when a line of the program text is longer than ProgramLineMaxChars,
+// naming the line.
+void requireProgramLineLengths(const QString& path, const QString& text);
 
 // Replaces the file's content by data without ever leaving a partly written file: the data goes to a
 // temporary file in the same folder, which is flushed to disk and then renamed over the old file.
 // On failure the old file is untouched and the temporary file is removed. A symbolic link is written
-// through (its target is replaced, the link stays).
+// through (its target is replaced, the link stays). A file the user may not write (no write
+// permission, or no write bit at all for a user who could override it) is refused, not replaced.
 void writeFileBytesAtomically(const QString& path, const QByteArray& data);
 
 // Byte <-> text conversion with the line-end rules above.

@@ -17,6 +17,7 @@
 #include "terminal/TfrmFTaste.h"
 
 #include <pty.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -90,7 +91,8 @@ private slots:
     void fixedDialogs_haveNoMaximiseButton();
     void fileDialogFilters_patternsOnceSuffixFollowsChoice();
     void fileArgument_bringsEditorForwardOnce();
-    void unreadableFileArgument_keepsNameAndTerminalPage();
+    void unreadableFileArgument_unnamedDocumentAndTerminalPage();
+    void fifoArgument_refusedWithoutWaiting();
 
 private:
     void createWindow(const QStringList& arguments = {});
@@ -834,17 +836,33 @@ void MainWindowTest::fileArgument_bringsEditorForwardOnce()
     QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetTerm);
 }
 
-void MainWindowTest::unreadableFileArgument_keepsNameAndTerminalPage()
+void MainWindowTest::unreadableFileArgument_unnamedDocumentAndTerminalPage()
 {
     const QString path = m_dir->filePath("missing.bas");
     createWindow({path});
     QCOMPARE(m_prompts->texts("message").size(), 1);
     QVERIFY(m_prompts->texts("message").first().startsWith("Datei " + path + " kann nicht geöffnet werden. "));
-    QCOMPARE(CurrentFileName, path);
+    // Typing and Save must not create or replace a file the program could not read: the document is unnamed.
+    QCOMPARE(CurrentFileName, QString("ohne Namen"));
     QCOMPARE(RecentCount, 0);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetTerm);
+    m_window->RTF->setPlainText("10 END");
+    m_window->mnuSaveClick();
+    QCOMPARE(m_prompts->fileRequests.size(), 1);
+    QVERIFY(!QFile::exists(path));
+}
+
+void MainWindowTest::fifoArgument_refusedWithoutWaiting()
+{
+    // A pipe nobody writes to would block the start for ever.
+    const QString fifo = m_dir->filePath("pipe.bas");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    createWindow({fifo});
+    QCOMPARE(m_prompts->texts("message").size(), 1);
+    QVERIFY(m_prompts->texts("message").first().contains("not a regular file"));
+    QCOMPARE(CurrentFileName, QString("ohne Namen"));
 }
 
 // --- activation, closing, settings that cannot be read, fonts, Qt's texts, dialog frames

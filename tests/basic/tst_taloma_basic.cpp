@@ -43,6 +43,7 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void missingFile_fails();
+    void endlessInput_stopsAtTheLimit();
     void sortedFile_keepsEveryByteOfItsLines();
 };
 
@@ -129,6 +130,15 @@ void TalomaBasicTest::missingFile_fails()
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.out, QByteArray());
     QVERIFY(QString::fromUtf8(result.err).startsWith("Datei " + path + " kann nicht geöffnet werden."));
+}
+
+void TalomaBasicTest::endlessInput_stopsAtTheLimit()
+{
+    const Result result = run({"sort", "/dev/zero"});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.out, QByteArray());
+    QCOMPARE(QString::fromUtf8(result.err).trimmed(),
+             QString("Datei /dev/zero kann nicht geöffnet werden. It is larger than 64 MB."));
 }
 
 void TalomaBasicTest::sortedFile_keepsEveryByteOfItsLines()

@@ -383,7 +383,8 @@ void DocumentsTest::unreadableFile_reportedAndStateKept()
     } catch (const std::exception& e) {
         QVERIFY(QString::fromUtf8(e.what()).startsWith("Datei " + missing + " kann nicht geöffnet werden. "));
     }
-    QCOMPARE(CurrentFileName, missing);
+    // The text in the pane is still target.bas's, and so is the name a Save writes to.
+    QCOMPARE(CurrentFileName, m_dir->filePath("target.bas"));
     QCOMPARE(m_window->RTF->toPlainText(), QString("10 KEEP"));
     QCOMPARE(RecentFiles.value(0), m_dir->filePath("target.bas"));
     QVERIFY(!LoadingFile);

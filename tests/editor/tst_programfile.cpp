@@ -22,6 +22,9 @@ private slots:
     void failure_namesFileAndReasonAndChangesNothing();
     void failedWrite_keepsOldFileAndLeavesNoTemporary();
     void save_keepsPermissionsAndWritesThroughLinks();
+    void load_onlyRegularFilesWithinTheLimit();
+    void load_refusesOverlongLineNamingIt();
+    void save_refusesReadOnlyFile();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -174,6 +177,59 @@ void ProgramFileTest::save_keepsPermissionsAndWritesThroughLinks()
     QCOMPARE(::stat(QFile::encodeName(path("prog.bas")).constData(), &st), 0);
     QCOMPARE(st.st_mode & 0777, mode_t(0640));
     QCOMPARE(entries().size(), 4); // ".", "..", the file and the link
+}
+
+// A terminal, a pipe, a device or an endless file is not a program: refused at once, never read
+// until the memory runs out, never waited for.
+void ProgramFileTest::load_onlyRegularFilesWithinTheLimit()
+{
+    QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    const QString notRegular = "It is not a regular file (a device, a terminal or a pipe).";
+    for (const QString& file : {path("fifo"), QStringLiteral("/dev/zero"), QStringLiteral("/dev/null")})
+        QCOMPARE(fileErrorOf([&] { loadProgramText(file); }),
+                 QString("Datei %1 kann nicht geöffnet werden. %2").arg(file, notRegular));
+
+    // A sparse file just over the limit is refused by its size, without reading it.
+    QFile big(path("big.bas"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(ProgramFileMaxBytes + 1));
+    big.close();
+    QCOMPARE(fileErrorOf([&] { loadProgramText(path("big.bas")); }),
+             QString("Datei %1 kann nicht geöffnet werden. It is larger than 64 MB.").arg(path("big.bas")));
+    put("small.bas", QByteArray(3 * 1024 * 1024, 'x'));
+    QCOMPARE(fileErrorOf([&] { readFileBytes(path("small.bas"), 2 * 1024 * 1024); }),
+             QString("Datei %1 kann nicht geöffnet werden. It is larger than 2 MB.").arg(path("small.bas")));
+    QCOMPARE(readFileBytes(path("small.bas")).size(), 3 * 1024 * 1024);
+}
+
+void ProgramFileTest::load_refusesOverlongLineNamingIt()
+{
+    const QByteArray longest(ProgramLineMaxChars, 'A');
+    put("ok.bas", "10 REM\r\n" + longest + "\r\n");
+    QCOMPARE(loadProgramText(path("ok.bas")).size(), 7 + ProgramLineMaxChars + 1);
+    put("long.bas", "10 REM\r\n20 REM\r\n" + longest + "B\r\n30 END\r\n");
+    const QByteArray before = bytes("long.bas");
+    QCOMPARE(fileErrorOf([&] { loadProgramText(path("long.bas")); }),
+             QString("Datei %1 kann nicht geöffnet werden. Line 3 has 65537 characters; a program line may have at "
+                     "most 65536.")
+                 .arg(path("long.bas")));
+    QCOMPARE(bytes("long.bas"), before);
+}
+
+// The rename that replaces a file needs only the folder's permission, so the file's own must be asked:
+// a file nobody may write stays as it is, also for a user who could write anything.
+void ProgramFileTest::save_refusesReadOnlyFile()
+{
+    put("ro.bas", "10 KEEP\r\n");
+    QCOMPARE(::chmod(QFile::encodeName(path("ro.bas")).constData(), 0444), 0);
+    QCOMPARE(fileErrorOf([&] { saveProgramText(path("ro.bas"), "10 LOST"); }),
+             QString("Datei \"%1\" kann nicht erstellt werden. %2")
+                 .arg(path("ro.bas"), QString::fromLocal8Bit(std::strerror(EACCES))));
+    QCOMPARE(bytes("ro.bas"), QByteArray("10 KEEP\r\n"));
+    QCOMPARE(entries().size(), 3);
+    // Writable again: saved as usual.
+    QCOMPARE(::chmod(QFile::encodeName(path("ro.bas")).constData(), 0644), 0);
+    saveProgramText(path("ro.bas"), "10 NEW");
+    QCOMPARE(bytes("ro.bas"), QByteArray("10 NEW"));
 }
 
 QTEST_GUILESS_MAIN(ProgramFileTest)
