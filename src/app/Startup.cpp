@@ -17,11 +17,13 @@
 #include "dialogs/Update_Unit.h"
 #include "platform/HandOver.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 #include "terminal/TfrmFTaste.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -107,6 +109,7 @@ int RunMainWindow(TfrmTerminal* main, QWidget* splash, int splashMs)
         QCoreApplication::quit();
     });
     main->show();
+    QTimer::singleShot(0, main, &TfrmTerminal::offerRecovery);
     if (splash) {
         splash->raise();
         QElapsedTimer shown;
@@ -168,6 +171,9 @@ int RunProgram(int argc, char** argv)
     if (qEnvironmentVariableIsSet("TALOMA_STARTUP_PROBE"))
         QObject::connect(main, &TfrmTerminal::firstActivation, &app, reportStartupAndQuit);
 
+    // Ended from outside, the program keeps the editor's text and the settings as at a normal exit.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, main, &TfrmTerminal::terminateBySignal);
     const int code = RunMainWindow(main, splash.get(), 3000);
     splash.reset();
     DestroyForms();

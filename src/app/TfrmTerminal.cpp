@@ -854,7 +854,6 @@ void TfrmTerminal::watchOwnWindow(QWidget* window)
         return;
     m_ownWindows.append(window);
     window->installEventFilter(this);
-    connect(window, &QObject::destroyed, this, [this, window] { m_ownWindows.removeAll(window); });
 }
 
 void TfrmTerminal::changeEvent(QEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <array>
@@ -60,6 +61,13 @@ public:
     void mnuBasicReferenzClick();
     void mnuUpdateClick();
     void mnuInfoClick();
+    // The program is ended from outside (SIGTERM, SIGHUP, SIGINT): nothing is asked; an unsaved
+    // editor text goes to the recovery file, the settings are saved as at a normal exit, and the
+    // window closes.
+    void terminateBySignal(int signalNumber);
+    // At start: offers an editor text kept by such an end; restored, it is the modified document
+    // under its old name. Cancel keeps it for the next start.
+    void offerRecovery();
     // Files dropped on the window, in the order the desktop lists them.
     void dropFiles(const QStringList& paths);
 
@@ -252,7 +260,8 @@ private:
     bool m_overwriteWasEnabled = false;
     bool m_lastPageWasEditor = false;
     QObject* m_keyPreview = nullptr;
-    QList<QWidget*> m_ownWindows;
+    // Guarded: the dialogs are the window's children and go while it is being destroyed.
+    QList<QPointer<QWidget>> m_ownWindows;
     bool m_ownWindowClosed = false;
     // FormClose has run: the settings are saved and their accessor released.
     bool m_closeDone = false;

@@ -7,6 +7,7 @@
 
 #include "editor/DocumentText.h"
 #include "editor/ProgramFile.h"
+#include "editor/RecoveryFile.h"
 #include "editor/Rtf.h"
 #include "platform/Prompts.h"
 
@@ -383,4 +384,53 @@ void TfrmTerminal::dropFiles(const QStringList& paths)
     RTF->setFocus();
     raise();
     activateWindow();
+}
+
+void TfrmTerminal::terminateBySignal(int /*signalNumber*/)
+{
+    if (m_closeDone)
+        return;
+    if (EditorModified) {
+        const bool unnamed = CurrentFileName == DefaultFileName || CurrentFileName.isEmpty();
+        try {
+            RecoveryFile::write({unnamed ? QString() : CurrentFileName, documentText(RTF->document())});
+        } catch (const std::exception& e) {
+            // Nobody may be there to read a message; the program is ending all the same.
+            qWarning("%s", e.what());
+        }
+    }
+    if (PortOpen)
+        tbnCommCloseClick();
+    FormClose();
+    m_closeDone = true;
+    hide();
+    emit closed();
+}
+
+void TfrmTerminal::offerRecovery()
+{
+    const std::optional<RecoveryFile::Content> kept = RecoveryFile::read();
+    if (!kept)
+        return;
+    const QString name = kept->documentName.isEmpty() ? DefaultFileName : kept->documentName;
+    const QString question = Language == 1 ? QStringLiteral("Nicht gespeicherte Änderungen an %1 wiederherstellen?")
+                                           : QStringLiteral("Restore unsaved changes to %1?");
+    switch (Prompts::instance().confirm(question.arg(name))) {
+    case Prompts::Answer::Cancel:
+        return;
+    case Prompts::Answer::No:
+        RecoveryFile::remove();
+        return;
+    case Prompts::Answer::Yes:
+        break;
+    }
+    CurrentFileName = name;
+    LoadingFile = true;
+    RTF->setPlainText(toPaneText(kept->text));
+    LoadingFile = false;
+    // Nothing of it is saved: it counts as changed against whatever the file holds.
+    LastLoadedLength = -1;
+    RTFChange();
+    showEditorPage(editorCaption(true));
+    RecoveryFile::remove();
 }

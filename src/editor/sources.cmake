@@ -4,4 +4,5 @@ list(APPEND CORE_SOURCES
 )
 list(APPEND CORE_SOURCES
     editor/DocumentText.h editor/DocumentText.cpp
+    editor/RecoveryFile.h editor/RecoveryFile.cpp
 )

@@ -957,8 +957,12 @@ void MainWindowTest::missingPaneFont_fixedPitchStandInKeepsStoredName()
     if (QFontDatabase::hasFamily("MS Sans Serif"))
         QSKIP("this machine has the stored face itself");
     createWindow(); // the first start stores "MS Sans Serif" for both panes
-    for (QPlainTextEdit* pane : {m_window->MemoT, m_window->RTF})
-        QVERIFY2(QFontInfo(pane->font()).fixedPitch(), qPrintable(pane->font().family()));
+    // Columns line up: every character is as wide as any other.
+    for (QPlainTextEdit* pane : {m_window->MemoT, m_window->RTF}) {
+        const QFontMetrics metrics(pane->font());
+        QVERIFY2(metrics.horizontalAdvance("iiiii") == metrics.horizontalAdvance("WWWWW"),
+                 qPrintable(QFontInfo(pane->font()).family()));
+    }
     QCOMPARE(m_window->MemoT->font().pointSize(), 8);
     QCOMPARE(m_window->RTF->font().pointSize(), 10);
     m_window->SaveSettings();

@@ -1,9 +1,12 @@
 // The program as a whole process: single instance and the splash time.
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -11,6 +14,7 @@ class StartupTest : public QObject {
 private slots:
     void secondStart_bringsFirstForwardAndEnds();
     void splash_waitsThreeSecondsUnlessSwitchedOff();
+    void terminationSignal_endsNormally();
 
 private:
     QProcessEnvironment environment(const QTemporaryDir& dir, bool splash) const;
@@ -22,6 +26,7 @@ QProcessEnvironment StartupTest::environment(const QTemporaryDir& dir, bool spla
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
     env.insert("XDG_RUNTIME_DIR", dir.path());
+    env.insert("XDG_STATE_HOME", dir.filePath("state"));
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("QT_LOGGING_RULES", "taloma.app.info=true");
     if (splash)
@@ -87,6 +92,25 @@ void StartupTest::splash_waitsThreeSecondsUnlessSwitchedOff()
             QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
+    }
+}
+
+void StartupTest::terminationSignal_endsNormally()
+{
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+        QTemporaryDir dir;
+        const QString settings = dir.filePath("config/Taloma-Terminal/HKEY_CURRENT_USER.reg");
+        QProcess program;
+        program.setProcessEnvironment(environment(dir, false));
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(TALOMA_TERMINAL, {});
+        QVERIFY(waitForOutput(program, "start-up complete", 15000));
+        QCOMPARE(::kill(pid_t(program.processId()), signalNumber), 0);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY2(QFile::exists(settings), qPrintable(QString::number(signalNumber)));
+        QVERIFY(!program.readAll().contains("Aborted"));
     }
 }
 

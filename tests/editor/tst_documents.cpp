@@ -3,9 +3,11 @@
 
 #include "app/GlobVar_Unit.h"
 #include "app/SettingsStore.h"
+#include "app/TRegistry.h"
 #include "app/TfrmTerminal.h"
 #include "dialogs/AutoNum_Unit.h"
 #include "dialogs/ReNum_Unit.h"
+#include "editor/RecoveryFile.h"
 #include "platform/Errors.h"
 #include "support/ScriptedPrompts.h"
 
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -21,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
 
 using namespace GlobVar;
@@ -69,6 +73,7 @@ private slots:
     void loneCarriageReturn_staysInItsLine();
     void rtf_roundTripThroughTheEditor();
     void richOrPlain_fromEachFilesOwnName();
+    void endedBySignal_unsavedTextOfferedAtNextStart();
 
 private:
     QString makeFile(const QString& name, const QByteArray& bytes) const;
@@ -739,6 +744,69 @@ void DocumentsTest::richOrPlain_fromEachFilesOwnName()
     m_window.reset();
     m_window = std::make_unique<TfrmTerminal>(QStringList{argument});
     expectPlainRoundTrip(argument);
+}
+
+// Ended from outside, the program keeps the unsaved text and the settings, asks nothing, and offers the
+// text at the next start as the modified document under its old name.
+void DocumentsTest::endedBySignal_unsavedTextOfferedAtNextStart()
+{
+    QVERIFY(qEnvironmentVariable("XDG_STATE_HOME").contains("home-test_documents"));
+    RecoveryFile::remove();
+    const QString path = makeFile("work.bas", "10 REM\r\n");
+    m_prompts->files.enqueue(path);
+    m_window->mnuOpenClick();
+    typeText("20 PRINT \"\u00e4\"");
+    ComBaudrate = 9; // a setting of this run
+    QSignalSpy closed(m_window.get(), &TfrmTerminal::closed);
+    m_window->terminateBySignal(SIGTERM);
+    QCOMPARE(closed.size(), 1);
+    for (const char* kind : {"confirm", "message", "warning"})
+        QVERIFY2(m_prompts->texts(kind).isEmpty(), kind);
+    QCOMPARE(readFile(path), QByteArray("10 REM\r\n")); // the file itself is not touched
+    {
+        TRegistry reg;
+        QVERIFY(reg.OpenKeyReadOnly(SettingsKey));
+        QCOMPARE(reg.ReadInteger("ComBaudrate"), 9);
+    }
+
+    // The next start: Cancel keeps the text for later, Yes restores it.
+    m_window.reset();
+    ResetGlobals();
+    m_window = std::make_unique<TfrmTerminal>();
+    m_prompts->answers.enqueue(Answer::Cancel);
+    m_window->offerRecovery();
+    QCOMPARE(m_prompts->texts("confirm"), QStringList{"Nicht gespeicherte Änderungen an " + path + " wiederherstellen?"});
+    QCOMPARE(m_window->RTF->toPlainText(), QString());
+    m_prompts->answers.enqueue(Answer::Yes);
+    m_window->offerRecovery();
+    QCOMPARE(m_window->RTF->toPlainText(), QString("10 REM\n20 PRINT \"\u00e4\""));
+    QCOMPARE(CurrentFileName, path);
+    QVERIFY(EditorModified);
+    QCOMPARE(editorCaption(), QString("Editor - work.bas *"));
+    QVERIFY(m_window->mnuSave->isEnabled());
+    QVERIFY(!RecoveryFile::read());
+    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QCOMPARE(readFile(path), QByteArray("10 REM\r\n20 PRINT \"\xe4\""));
+
+    // An unnamed text comes back unnamed; No discards it.
+    typeText("\n30 END");
+    m_window->mnuSaveAsClick(); // cancelled: nothing queued
+    m_prompts->answers.enqueue(Answer::No);
+    TfrmTerminal::runMenuItem(m_window->mnuClose);
+    typeText("10 NEW");
+    m_window->terminateBySignal(SIGHUP);
+    QCOMPARE(RecoveryFile::read()->documentName, QString());
+    m_window.reset();
+    ResetGlobals();
+    m_window = std::make_unique<TfrmTerminal>();
+    m_prompts->answers.enqueue(Answer::No);
+    m_window->offerRecovery();
+    QCOMPARE(m_prompts->texts("confirm").last(), QString("Nicht gespeicherte Änderungen an ohne Namen wiederherstellen?"));
+    QCOMPARE(m_window->RTF->toPlainText(), QString());
+    QVERIFY(!RecoveryFile::read());
+    // Nothing kept, nothing asked.
+    m_window->offerRecovery();
+    QCOMPARE(m_prompts->texts("confirm").size(), 4);
 }
 
 QTEST_MAIN(DocumentsTest)
