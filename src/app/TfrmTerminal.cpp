@@ -142,13 +142,18 @@ TfrmTerminal::TfrmTerminal(const QStringList& arguments, QWidget* parent) : QMai
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &TfrmTerminal::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, [this] { runCommand([this] { Timer1Timer(); }); });
     Timer1->start();
 
     FormCreate(arguments);
 }
 
 TfrmTerminal::~TfrmTerminal() { sprache::UnregisterWindow(this); }
+
+void TfrmTerminal::connectCommand(QAction* item, void (TfrmTerminal::*handler)())
+{
+    connect(item, &QAction::triggered, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+}
 
 bool TfrmTerminal::runMenuItem(QAction* item)
 {
@@ -199,7 +204,7 @@ void TfrmTerminal::buildMenus()
         mnuDateiNr[k] = item(mnuDatei, QStringLiteral("mnuDateiNr%1").arg(k + 1).toLatin1().constData(), 0,
                              QStringLiteral("&%1 ").arg(k + 1));
         mnuDateiNr[k]->setVisible(false);
-        connect(mnuDateiNr[k], &QAction::triggered, this, [this, k] { mnuDateiNrClick(k + 1); });
+        connect(mnuDateiNr[k], &QAction::triggered, this, [this, k] { runCommand([=] { mnuDateiNrClick(k + 1); }); });
     }
     N4 = mnuDatei->addSeparator();
     N4->setObjectName(QStringLiteral("N4"));
@@ -279,21 +284,21 @@ void TfrmTerminal::buildMenus()
     mnuHilfe->addSeparator();
     mnuInfo = item(mnuHilfe, "mnuInfo", 102, {});
 
-    connect(mnuNew, &QAction::triggered, this, &TfrmTerminal::mnuNewClick);
-    connect(mnuOpen, &QAction::triggered, this, &TfrmTerminal::mnuOpenClick);
-    connect(mnuSave, &QAction::triggered, this, &TfrmTerminal::mnuSaveClick);
-    connect(mnuSaveAs, &QAction::triggered, this, &TfrmTerminal::mnuSaveAsClick);
-    connect(mnuClose, &QAction::triggered, this, &TfrmTerminal::mnuCloseClick);
-    connect(mnuBeenden, &QAction::triggered, this, &TfrmTerminal::mnuBeendenClick);
-    connect(mnuDeutsch, &QAction::triggered, this, &TfrmTerminal::mnuDeutschClick);
-    connect(mnuEnglish, &QAction::triggered, this, &TfrmTerminal::mnuEnglishClick);
-    connect(mnuInhalt, &QAction::triggered, this, &TfrmTerminal::mnuInhaltClick);
-    connect(mnuBasicReferenz, &QAction::triggered, this, &TfrmTerminal::mnuBasicReferenzClick);
-    connect(mnuUpdate, &QAction::triggered, this, &TfrmTerminal::mnuUpdateClick);
-    connect(mnuInfo, &QAction::triggered, this, &TfrmTerminal::mnuInfoClick);
-    connect(mnuSort, &QAction::triggered, this, &TfrmTerminal::mnuSortClick);
-    connect(mnuReNumber, &QAction::triggered, this, &TfrmTerminal::mnuReNumberClick);
-    connect(mnuAutoNumber, &QAction::triggered, this, &TfrmTerminal::mnuAutoNumberClick);
+    connectCommand(mnuNew, &TfrmTerminal::mnuNewClick);
+    connectCommand(mnuOpen, &TfrmTerminal::mnuOpenClick);
+    connectCommand(mnuSave, &TfrmTerminal::mnuSaveClick);
+    connectCommand(mnuSaveAs, &TfrmTerminal::mnuSaveAsClick);
+    connectCommand(mnuClose, &TfrmTerminal::mnuCloseClick);
+    connectCommand(mnuBeenden, &TfrmTerminal::mnuBeendenClick);
+    connectCommand(mnuDeutsch, &TfrmTerminal::mnuDeutschClick);
+    connectCommand(mnuEnglish, &TfrmTerminal::mnuEnglishClick);
+    connectCommand(mnuInhalt, &TfrmTerminal::mnuInhaltClick);
+    connectCommand(mnuBasicReferenz, &TfrmTerminal::mnuBasicReferenzClick);
+    connectCommand(mnuUpdate, &TfrmTerminal::mnuUpdateClick);
+    connectCommand(mnuInfo, &TfrmTerminal::mnuInfoClick);
+    connectCommand(mnuSort, &TfrmTerminal::mnuSortClick);
+    connectCommand(mnuReNumber, &TfrmTerminal::mnuReNumberClick);
+    connectCommand(mnuAutoNumber, &TfrmTerminal::mnuAutoNumberClick);
 
     // Drop-down of the Open button: the recent files.
     popmnuDL = new QMenu(this);
@@ -318,7 +323,7 @@ void TfrmTerminal::buildMenus()
     popmnuSteuerung->setObjectName(QStringLiteral("popmnuSteuerung"));
     popmnuSteuerung->setCheckable(true);
     popmnuSteuerung->setChecked(true);
-    connect(popmnuStandard, &QAction::triggered, this, &TfrmTerminal::popmnuStandardClick);
+    connectCommand(popmnuStandard, &TfrmTerminal::popmnuStandardClick);
 
     // Pop-ups of the two panes.
     auto popItem = [this](QMenu* m, const char* name, int tag, const QKeySequence& shortcut = QKeySequence()) {
@@ -460,7 +465,7 @@ void TfrmTerminal::buildToolbars()
     connect(tbnKopieren, &QAction::triggered, EditCopy1, &QAction::trigger);
     connect(tbnEinfuegen, &QAction::triggered, EditPaste1, &QAction::trigger);
     forward(tbnClear, mnuClear);
-    connect(tbnSelectAll, &QAction::triggered, this, &TfrmTerminal::tbnSelectAllClick);
+    connectCommand(tbnSelectAll, &TfrmTerminal::tbnSelectAllClick);
     forward(tbnEinstellungen, mnuEinstellungen);
     forward(tbnEnvironmnet, mnuUmgebungsoptionen);
     forward(tbnAutoNum, mnuAutoNumber);

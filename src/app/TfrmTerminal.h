@@ -42,7 +42,8 @@ public:
     explicit TfrmTerminal(const QStringList& arguments = {}, QWidget* parent = nullptr);
     ~TfrmTerminal() override;
 
-    // Runs a menu item's command unless the item is disabled. Returns whether it ran.
+    // Runs a menu item's command unless the item is disabled. Returns whether it ran. An error of the
+    // command is shown by the general error display and ends there.
     static bool runMenuItem(QAction* item);
 
     // --- frame (start-up, activation, layout, clock, help, exit)
@@ -220,6 +221,8 @@ private:
     bool terminalEvent(QObject* watched, QEvent* event);
     QPlainTextEdit* frontPane() const;
 
+    // The handler runs when the item is triggered; an exception from it is shown and goes no further.
+    void connectCommand(QAction* item, void (TfrmTerminal::*handler)());
     void buildMenus();
     void buildToolbars();
     void buildPages();

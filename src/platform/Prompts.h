@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
+#include <utility>
+
 // Every message box, question and platform dialog goes through this seam. The program installs the
 // Qt implementation; tests install a scripted one that records the texts and returns queued answers.
 class Prompts {
@@ -47,3 +50,16 @@ public:
 // Shows an exception's text through the installed prompts. Used by the application object, the
 // hand-over queue and every place that ends a command because of an error.
 void showError(const std::exception& e);
+
+// Runs one command. An exception it throws ends the command there (what it changed before stays
+// changed) and is shown by the general error display; it never travels on through the toolkit's
+// signal and event dispatch, which is not written for exceptions.
+template <typename Fn>
+void runCommand(Fn&& command)
+{
+    try {
+        std::forward<Fn>(command)();
+    } catch (const std::exception& e) {
+        showError(e);
+    }
+}
