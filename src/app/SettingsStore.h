@@ -58,13 +58,15 @@ public:
     // The system's text for why the last change failed; empty when the change was refused for its name
     // or because the file is kept unchanged.
     QString lastError() const;
-    // The file could not be read and is kept as it is; the user has been told once that changes to
-    // the settings will not be kept, so the failing writes need no further message.
+    // The file could not be read, is not a regular file or is read-only, and is kept as it is; the user
+    // has been told once that changes to the settings will not be kept, so the failing writes need no
+    // further message.
     bool writeBlocked();
 
     bool keyExists(const QStringList& key);
     // Creates the key and any missing parents. Fails for an unusable name (empty, longer than 255
-    // characters, control characters) and when the change cannot be written.
+    // characters, control characters), when the file is kept unchanged, and when the file's folder
+    // cannot be made.
     bool createKey(const QStringList& key);
 
     std::optional<Value> value(const QStringList& key, const QString& name);
