@@ -28,7 +28,7 @@ constexpr qsizetype kMaxValueName = 16383;
 
 QString fold(const QString& name) { return name.toCaseFolded(); }
 
-bool hasControlChar(const QString& s, bool allowTab)
+bool hasControlChar(QStringView s, bool allowTab)
 {
     for (QChar c : s) {
         if (c.unicode() < 0x20 && !(allowTab && c == u'\t'))
@@ -123,16 +123,19 @@ std::optional<QString> readQuoted(QStringView s, qsizetype& pos)
         return std::nullopt;
     QString out;
     ++pos;
+    qsizetype plain = pos; // start of the text not yet copied
     while (pos < s.size()) {
         const QChar c = s[pos];
         if (c == u'\\' && pos + 1 < s.size() && (s[pos + 1] == u'\\' || s[pos + 1] == u'"')) {
+            out += s.sliced(plain, pos - plain);
             out += s[pos + 1];
             pos += 2;
+            plain = pos;
         } else if (c == u'"') {
+            out += s.sliced(plain, pos - plain);
             ++pos;
             return out;
         } else {
-            out += c;
             ++pos;
         }
     }
@@ -193,8 +196,9 @@ void removeKey(Key& root, const QStringList& path)
 // blank line makes the whole file unusable: guessing would risk writing back nonsense.
 QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& foreign)
 {
-    QStringList lines = text.split(u'\n');
-    for (QString& line : lines) {
+    // Views into the text: a file of hundreds of thousands of lines is read without copying each.
+    QList<QStringView> lines = QStringView(text).split(u'\n');
+    for (QStringView& line : lines) {
         if (line.endsWith(u'\r'))
             line.chop(1);
     }
@@ -210,7 +214,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
     Key* current = nullptr;
 
     for (++i; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
+        const QStringView line = lines[i].trimmed();
         if (hasControlChar(line, true))
             return bad(i);
         if (line.isEmpty() || line.startsWith(u';'))
@@ -219,7 +223,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
         if (line.startsWith(u'[')) {
             if (!line.endsWith(u']'))
                 return bad(i);
-            QString inner = line.mid(1, line.size() - 2);
+            QString inner = line.mid(1, line.size() - 2).toString();
             const bool deletion = inner.startsWith(u'-');
             if (deletion)
                 inner.remove(0, 1);
@@ -237,7 +241,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
                     section = Section::Own;
                 }
             } else if (isKnownForeignRoot(rootName)) {
-                foreign.push_back({line});
+                foreign.push_back({line.toString()});
                 section = Section::Foreign;
             } else {
                 return bad(i);
@@ -246,7 +250,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
         }
 
         if (section == Section::Foreign) {
-            foreign.back().append(lines[i]);
+            foreign.back().append(lines[i].toString());
             continue;
         }
         if (section == Section::None)
@@ -268,7 +272,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
             ++pos;
         if (pos >= line.size() || line[pos] != u'=')
             return bad(i);
-        QString data = line.mid(pos + 1).trimmed();
+        const QStringView data = line.mid(pos + 1).trimmed();
 
         std::optional<Value> value;
         bool deleteValue = false;
@@ -277,22 +281,23 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
             const auto s = readQuoted(data, p);
             if (!s || !data.mid(p).trimmed().isEmpty())
                 return bad(i);
-            value = Value{name, ValueType::String, 0, *s};
+            value = Value{std::move(name), ValueType::String, 0, *s};
         } else if (data == u"-") {
             deleteValue = true;
         } else if (data.startsWith(u"dword:", Qt::CaseInsensitive)) {
-            const QString digits = data.mid(6).trimmed();
+            const QStringView digits = data.mid(6).trimmed();
             if (digits.size() > 8 || !isHexDigits(digits))
                 return bad(i);
-            value = Value{name, ValueType::Dword, digits.toUInt(nullptr, 16), {}};
+            value = Value{std::move(name), ValueType::Dword, digits.toUInt(nullptr, 16), {}};
         } else if (data.startsWith(u"hex", Qt::CaseInsensitive)) {
-            while (data.endsWith(u'\\')) {
-                data.chop(1);
+            QString joined = data.toString();
+            while (joined.endsWith(u'\\')) {
+                joined.chop(1);
                 if (++i >= lines.size())
                     return bad(lineIndex);
-                data += lines[i].trimmed();
+                joined += lines[i].trimmed();
             }
-            value = readHex(data);
+            value = readHex(joined);
             if (!value)
                 return bad(lineIndex);
             value->name = name;
@@ -307,7 +312,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
             if (at >= 0)
                 current->removeAt(at);
         } else {
-            current->put(*value);
+            current->put(std::move(*value));
         }
     }
     return {};
