@@ -1,19 +1,14 @@
 #include "app/SettingsStore.h"
 
+#include "app/SettingsFile.h"
 #include "platform/Prompts.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLoggingCategory>
 #include <QRegularExpression>
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QStringDecoder>
 
 #include <map>
@@ -33,7 +28,7 @@ constexpr qsizetype kMaxValueName = 16383;
 
 QString fold(const QString& name) { return name.toCaseFolded(); }
 
-bool hasControlChar(const QString& s, bool allowTab)
+bool hasControlChar(QStringView s, bool allowTab)
 {
     for (QChar c : s) {
         if (c.unicode() < 0x20 && !(allowTab && c == u'\t'))
@@ -69,6 +64,8 @@ struct SettingsStore::Key {
     std::map<QString, std::unique_ptr<Key>> children;
     // In the order the values were created, as the registry lists them.
     QList<Value> values;
+    // Position in `values` by folded name: keys with very many values must still load in linear time.
+    QHash<QString, qsizetype> positions;
 
     Key* child(const QString& childName) const
     {
@@ -86,26 +83,27 @@ struct SettingsStore::Key {
         return slot.get();
     }
 
-    qsizetype indexOf(const QString& valueName) const
-    {
-        const QString folded = fold(valueName);
-        for (qsizetype i = 0; i < values.size(); ++i) {
-            if (fold(values[i].name) == folded)
-                return i;
-        }
-        return -1;
-    }
+    qsizetype indexOf(const QString& valueName) const { return positions.value(fold(valueName), -1); }
 
     // A value that is set again keeps the spelling it was created with.
     void put(SettingsStore::Value value)
     {
         const qsizetype i = indexOf(value.name);
         if (i < 0) {
+            positions.insert(fold(value.name), values.size());
             values.append(std::move(value));
         } else {
             value.name = values[i].name;
             values[i] = std::move(value);
         }
+    }
+
+    void removeAt(qsizetype i)
+    {
+        values.removeAt(i);
+        positions.clear();
+        for (qsizetype k = 0; k < values.size(); ++k)
+            positions.insert(fold(values[k].name), k);
     }
 };
 
@@ -125,16 +123,19 @@ std::optional<QString> readQuoted(QStringView s, qsizetype& pos)
         return std::nullopt;
     QString out;
     ++pos;
+    qsizetype plain = pos; // start of the text not yet copied
     while (pos < s.size()) {
         const QChar c = s[pos];
         if (c == u'\\' && pos + 1 < s.size() && (s[pos + 1] == u'\\' || s[pos + 1] == u'"')) {
+            out += s.sliced(plain, pos - plain);
             out += s[pos + 1];
             pos += 2;
+            plain = pos;
         } else if (c == u'"') {
+            out += s.sliced(plain, pos - plain);
             ++pos;
             return out;
         } else {
-            out += c;
             ++pos;
         }
     }
@@ -195,8 +196,9 @@ void removeKey(Key& root, const QStringList& path)
 // blank line makes the whole file unusable: guessing would risk writing back nonsense.
 QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& foreign)
 {
-    QStringList lines = text.split(u'\n');
-    for (QString& line : lines) {
+    // Views into the text: a file of hundreds of thousands of lines is read without copying each.
+    QList<QStringView> lines = QStringView(text).split(u'\n');
+    for (QStringView& line : lines) {
         if (line.endsWith(u'\r'))
             line.chop(1);
     }
@@ -212,7 +214,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
     Key* current = nullptr;
 
     for (++i; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
+        const QStringView line = lines[i].trimmed();
         if (hasControlChar(line, true))
             return bad(i);
         if (line.isEmpty() || line.startsWith(u';'))
@@ -221,7 +223,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
         if (line.startsWith(u'[')) {
             if (!line.endsWith(u']'))
                 return bad(i);
-            QString inner = line.mid(1, line.size() - 2);
+            QString inner = line.mid(1, line.size() - 2).toString();
             const bool deletion = inner.startsWith(u'-');
             if (deletion)
                 inner.remove(0, 1);
@@ -239,7 +241,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
                     section = Section::Own;
                 }
             } else if (isKnownForeignRoot(rootName)) {
-                foreign.push_back({line});
+                foreign.push_back({line.toString()});
                 section = Section::Foreign;
             } else {
                 return bad(i);
@@ -248,7 +250,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
         }
 
         if (section == Section::Foreign) {
-            foreign.back().append(lines[i]);
+            foreign.back().append(lines[i].toString());
             continue;
         }
         if (section == Section::None)
@@ -270,7 +272,7 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
             ++pos;
         if (pos >= line.size() || line[pos] != u'=')
             return bad(i);
-        QString data = line.mid(pos + 1).trimmed();
+        const QStringView data = line.mid(pos + 1).trimmed();
 
         std::optional<Value> value;
         bool deleteValue = false;
@@ -279,22 +281,23 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
             const auto s = readQuoted(data, p);
             if (!s || !data.mid(p).trimmed().isEmpty())
                 return bad(i);
-            value = Value{name, ValueType::String, 0, *s};
+            value = Value{std::move(name), ValueType::String, 0, *s};
         } else if (data == u"-") {
             deleteValue = true;
         } else if (data.startsWith(u"dword:", Qt::CaseInsensitive)) {
-            const QString digits = data.mid(6).trimmed();
+            const QStringView digits = data.mid(6).trimmed();
             if (digits.size() > 8 || !isHexDigits(digits))
                 return bad(i);
-            value = Value{name, ValueType::Dword, digits.toUInt(nullptr, 16), {}};
+            value = Value{std::move(name), ValueType::Dword, digits.toUInt(nullptr, 16), {}};
         } else if (data.startsWith(u"hex", Qt::CaseInsensitive)) {
-            while (data.endsWith(u'\\')) {
-                data.chop(1);
+            QString joined = data.toString();
+            while (joined.endsWith(u'\\')) {
+                joined.chop(1);
                 if (++i >= lines.size())
                     return bad(lineIndex);
-                data += lines[i].trimmed();
+                joined += lines[i].trimmed();
             }
-            value = readHex(data);
+            value = readHex(joined);
             if (!value)
                 return bad(lineIndex);
             value->name = name;
@@ -307,9 +310,9 @@ QString parseRegText(const QString& text, Key& root, std::vector<QStringList>& f
         if (deleteValue) {
             const qsizetype at = current->indexOf(name);
             if (at >= 0)
-                current->values.removeAt(at);
+                current->removeAt(at);
         } else {
-            current->put(*value);
+            current->put(std::move(*value));
         }
     }
     return {};
@@ -515,33 +518,33 @@ QString SettingsStore::load()
     if (m_filePath.isEmpty())
         return {};
 
-    const QFileInfo info(m_filePath);
-    if (!info.exists())
-        return {};
-
-    const auto unreadable = [this](const QString& reason) {
+    const QString shownPath = QDir::toNativeSeparators(m_filePath);
+    const auto unreadable = [this, &shownPath](const QString& reason) {
         // We cannot tell what the file holds, so it must not be replaced by our defaults.
         m_writeBlocked = true;
         qCWarning(lcSettings) << "cannot read" << m_filePath << reason;
         return QStringLiteral("Die Einstellungsdatei\n%1\nkonnte nicht gelesen werden (%2).\n"
                               "Sie bleibt unverändert erhalten; Änderungen der Einstellungen werden bis zum "
                               "Programmende nicht gespeichert. Das Programm beginnt mit den voreingestellten Werten.")
-            .arg(QDir::toNativeSeparators(m_filePath), reason);
+            .arg(shownPath, reason);
     };
 
-    QFile file(m_filePath);
-    if (info.isDir())
-        return unreadable(QStringLiteral("ein Ordner steht an ihrer Stelle"));
-    if (!file.open(QIODevice::ReadOnly))
-        return unreadable(file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return unreadable(file.errorString());
-    file.close();
+    const SettingsFile::ReadResult file = SettingsFile::read(m_filePath);
+    if (file.status == SettingsFile::ReadResult::Status::Missing)
+        return {};
+    if (file.status == SettingsFile::ReadResult::Status::Unusable)
+        return unreadable(file.reason);
+    const QByteArray& bytes = file.bytes;
+    // The owner protected the file: it is used, but never replaced.
+    const QString readOnly =
+        QStringLiteral("Die Einstellungsdatei\n%1\nist schreibgeschützt. Sie bleibt unverändert erhalten; "
+                       "Änderungen der Einstellungen werden bis zum Programmende nicht gespeichert.")
+            .arg(shownPath);
 
     if (bytes.trimmed().isEmpty()) {
         qCInfo(lcSettings) << m_filePath << "is empty; starting with an empty hive";
-        return {};
+        m_writeBlocked = file.readOnly;
+        return file.readOnly ? readOnly : QString();
     }
 
     QString problem;
@@ -554,19 +557,19 @@ QString SettingsStore::load()
     if (problem.isEmpty()) {
         m_root = std::move(root);
         m_foreignSections = std::move(foreign);
-        return {};
+        m_writeBlocked = file.readOnly;
+        return file.readOnly ? readOnly : QString();
     }
 
     qCWarning(lcSettings) << "damaged settings file" << m_filePath << problem;
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside = m_filePath + QStringLiteral(".damaged-") + stamp;
-    for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = m_filePath + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(n);
+    if (file.readOnly)
+        return unreadable(problem);
+    const QString aside = SettingsFile::asideName(m_filePath);
     if (QFile::rename(m_filePath, aside) || QFile::copy(m_filePath, aside)) {
         return QStringLiteral("Die Einstellungsdatei\n%1\nist beschädigt und wurde nicht gelesen (%2).\n"
                               "Sie wurde unverändert aufbewahrt als\n%3\n"
                               "Das Programm beginnt mit den voreingestellten Werten.")
-            .arg(QDir::toNativeSeparators(m_filePath), problem, QDir::toNativeSeparators(aside));
+            .arg(shownPath, problem, QDir::toNativeSeparators(aside));
     }
     return unreadable(problem + QStringLiteral("; sie ließ sich nicht beiseitelegen"));
 }
@@ -579,69 +582,49 @@ SettingsStore::Key* SettingsStore::find(const QStringList& key) const
     return k;
 }
 
-bool SettingsStore::persist()
+void SettingsStore::noteChange(bool isKey, const QString& name)
 {
-    if (m_filePath.isEmpty())
-        return true;
-    if (m_writeBlocked) {
-        m_lastError = QStringLiteral("the settings file could not be read and is kept unchanged");
-        return false;
-    }
-    const QFileInfo info(m_filePath);
-    if (!QDir().mkpath(info.absolutePath())) {
-        m_lastError = QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
-        return false;
-    }
-    // Each change replaces the file through a temporary file in the same folder and a rename, so the
-    // file is always either the old or the new text. The data is not forced to the disk on every value
-    // (the close writes some forty values at a time); sync() does that once when the key is closed.
-    const QByteArray bytes = regText(*m_root, m_foreignSections).toUtf8();
-    // A settings file kept elsewhere behind a symbolic link is replaced where it really lies.
-    const QString canonical = info.isSymLink() ? info.canonicalFilePath() : QString();
-    const QByteArray target = QFile::encodeName(canonical.isEmpty() ? m_filePath : canonical);
-    QByteArray temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        m_lastError = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    const int writeErrno = errno;
-    ::fchmod(fd, 0600);
-    if (::close(fd) != 0 || done != bytes.size() || ::rename(temp.constData(), target.constData()) != 0) {
-        m_lastError = QString::fromLocal8Bit(std::strerror(done != bytes.size() ? writeErrno : errno));
-        ::unlink(temp.constData());
-        return false;
-    }
-    m_unsynced = true;
-    return true;
+    if (!m_firstChange)
+        m_firstChange = SyncFailure{isKey, name, {}};
 }
 
-void SettingsStore::sync()
+std::optional<SettingsStore::SyncFailure> SettingsStore::sync()
 {
     QMutexLocker lock(&m_mutex);
-    if (!m_unsynced || m_filePath.isEmpty())
-        return;
-    const int fd = ::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    if (!m_firstChange)
+        return std::nullopt;
+    if (m_filePath.isEmpty() || m_writeBlocked) {
+        m_firstChange.reset();
+        return std::nullopt;
     }
-    const int dirFd = ::open(QFile::encodeName(QFileInfo(m_filePath).absolutePath()).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+    // The whole file is replaced through a temporary file and a rename, so it is always either the old
+    // or the new text; this happens once per close, not once per value.
+    const QString reason = SettingsFile::write(m_filePath, regText(*m_root, m_foreignSections).toUtf8());
+    if (!reason.isEmpty()) {
+        m_lastError = reason;
+        qCWarning(lcSettings) << "cannot write" << m_filePath << reason;
+        SyncFailure failure = *m_firstChange;
+        failure.reason = reason;
+        return failure;
     }
-    m_unsynced = false;
+    m_firstChange.reset();
+    return std::nullopt;
+}
+
+QString SettingsStore::keepCopyAside(bool& failed)
+{
+    ensureLoaded();
+    QMutexLocker lock(&m_mutex);
+    failed = false;
+    if (m_filePath.isEmpty() || m_writeBlocked || !QFileInfo::exists(m_filePath))
+        return {};
+    const QString aside = SettingsFile::copyAside(m_filePath);
+    if (aside.isEmpty()) {
+        failed = true;
+        m_writeBlocked = true;
+        m_firstChange.reset();
+    }
+    return aside;
 }
 
 bool SettingsStore::keyExists(const QStringList& key)
@@ -655,6 +638,7 @@ bool SettingsStore::createKey(const QStringList& key)
 {
     ensureLoaded();
     QMutexLocker lock(&m_mutex);
+    m_lastError.clear();
     Key* parent = m_root.get();
     qsizetype firstNew = 0;
     while (firstNew < key.size()) {
@@ -667,18 +651,22 @@ bool SettingsStore::createKey(const QStringList& key)
     if (firstNew == key.size())
         return true;
     for (qsizetype i = firstNew; i < key.size(); ++i) {
-        if (!isUsableKeyName(key[i])) {
-            m_lastError = QStringLiteral("unusable key name");
+        if (!isUsableKeyName(key[i]))
             return false;
-        }
+    }
+    if (m_writeBlocked)
+        return false;
+    // The file is written only at the close, but a folder that cannot hold it is known now.
+    if (!m_filePath.isEmpty()) {
+        m_lastError = SettingsFile::makeFolder(QFileInfo(m_filePath).absolutePath());
+        if (!m_lastError.isEmpty())
+            return false;
     }
     Key* k = parent;
     for (qsizetype i = firstNew; i < key.size(); ++i)
         k = k->addChild(key[i]);
-    if (persist())
-        return true;
-    parent->children.erase(fold(key[firstNew]));
-    return false;
+    noteChange(true, u'\\' + key.join(u'\\'));
+    return true;
 }
 
 std::optional<SettingsStore::Value> SettingsStore::value(const QStringList& key, const QString& name)
@@ -720,28 +708,33 @@ bool SettingsStore::setValue(const QStringList& key, Value value)
 {
     ensureLoaded();
     QMutexLocker lock(&m_mutex);
+    m_lastError.clear();
     Key* k = find(key);
-    if (!k) {
-        m_lastError = QStringLiteral("the key does not exist");
+    if (!k || m_writeBlocked)
         return false;
-    }
-    if (value.name.size() > kMaxValueName || hasControlChar(value.name, false)) {
-        m_lastError = QStringLiteral("unusable value name");
+    if (value.name.size() > kMaxValueName || hasControlChar(value.name, false))
         return false;
-    }
-    // The program writes all its settings at every close, nearly all of them unchanged; each write costs
-    // a synced file replacement, so a value the file already holds is not written again.
+    // The program sets all its settings at every close, nearly all of them unchanged; those need no write.
     const qsizetype existing = k->indexOf(value.name);
-    if (existing >= 0 && !m_writeBlocked) {
+    if (existing >= 0) {
         const Value& old = k->values[existing];
         if (old.type == value.type && old.dword == value.dword && old.text == value.text)
             return true;
     }
-    // Keep the previous state so that a failed write leaves the hive as the file has it.
-    const QList<Value> before = k->values;
+    noteChange(false, value.name);
     k->put(std::move(value));
-    if (persist())
-        return true;
-    k->values = before;
-    return false;
+    return true;
+}
+
+bool SettingsStore::removeValue(const QStringList& key, const QString& name)
+{
+    ensureLoaded();
+    QMutexLocker lock(&m_mutex);
+    Key* k = find(key);
+    const qsizetype i = k && !m_writeBlocked ? k->indexOf(name) : -1;
+    if (i < 0)
+        return false;
+    noteChange(false, k->values[i].name);
+    k->removeAt(i);
+    return true;
 }

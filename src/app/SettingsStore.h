@@ -13,14 +13,17 @@ enum class Hive { CurrentUser, LocalMachine };
 
 // A tree of keys holding DWORD and string values, with the registry's rules: key and value names
 // compare without regard to case and keep the case they were created with; key paths are given as
-// lists of names. The current user's hive lives in a text file in the .reg export format and every
-// change is written through at once, atomically; the local machine's hive lives in memory only (the
-// port list is put there at start).
+// lists of names. The current user's hive lives in a text file in the .reg export format; changes are
+// kept in memory and the whole file is replaced once, atomically, by sync() (the accessor calls it when
+// it closes its key). The local machine's hive lives in memory only (the port list is put there at
+// start).
 //
 // The file is read on first use. A file that cannot be understood is never overwritten: it is moved
 // aside under a dated name, the user is told once, and the hive starts empty so that the program's
-// built-in defaults apply. Values of types this store does not know (binary, multi-string ...) are
-// kept as they were read and written back unchanged.
+// built-in defaults apply. A file that is not a regular file, is too large, cannot be read or is
+// read-only is left exactly as it is and never written; the user is told once that changes will not be
+// kept. Values of types this store does not know (binary, multi-string ...) are kept as they were read
+// and written back unchanged.
 //
 // Failed changes return false and leave the tree as it was; the accessor turns that into the
 // program's message naming the key or value.
@@ -52,26 +55,44 @@ public:
 
     // The backing file; empty for a hive kept in memory only.
     QString filePath() const { return m_filePath; }
-    // Why the last change failed, for diagnostics.
+    // The system's text for why the last change failed; empty when the change was refused for its name
+    // or because the file is kept unchanged.
     QString lastError() const;
-    // The file could not be read and is kept as it is; the user has been told once that changes to
-    // the settings will not be kept, so the failing writes need no further message.
+    // The file could not be read, is not a regular file or is read-only, and is kept as it is; the user
+    // has been told once that changes to the settings will not be kept, so the failing writes need no
+    // further message.
     bool writeBlocked();
 
     bool keyExists(const QStringList& key);
     // Creates the key and any missing parents. Fails for an unusable name (empty, longer than 255
-    // characters, control characters) and when the change cannot be written.
+    // characters, control characters), when the file is kept unchanged, and when the file's folder
+    // cannot be made.
     bool createKey(const QStringList& key);
 
     std::optional<Value> value(const QStringList& key, const QString& name);
     QStringList valueNames(const QStringList& key);
 
-    // Fail when the key does not exist, the name cannot be stored, or the file cannot be written.
+    // Fail when the key does not exist, the name cannot be stored, or the file is kept unchanged.
     bool setDword(const QStringList& key, const QString& name, quint32 data);
     bool setString(const QStringList& key, const QString& name, const QString& data);
+    // Removes a value; true when it existed.
+    bool removeValue(const QStringList& key, const QString& name);
 
-    // Forces what the changes wrote to the disk (called when the accessor closes its key).
-    void sync();
+    // The first change that a failed sync() could not write, and why.
+    struct SyncFailure {
+        bool isKey = false; // a created key (name: its path) rather than a set value
+        QString name;
+        QString reason; // the system's text
+    };
+    // Writes the changes made since the last write, if any, to the file and forces them to the disk.
+    // On failure the changes stay in memory and are tried again at the next sync. A file kept unchanged
+    // is not written, and that is no failure: the user has been told.
+    std::optional<SyncFailure> sync();
+
+    // Keeps a copy of the file as it is now beside it under a dated name, before values the program
+    // could not use are replaced. Returns the copy's name; empty when there was no file to keep. When
+    // the copy cannot be made the file is kept unchanged from now on and `failed` is set.
+    QString keepCopyAside(bool& failed);
 
     struct Key; // the tree node, defined with the implementation
 
@@ -81,7 +102,7 @@ private:
     void ensureLoaded();
     QString load(); // returns the text to show the user, if any
     bool setValue(const QStringList& key, Value value);
-    bool persist();
+    void noteChange(bool isKey, const QString& name);
     Key* find(const QStringList& key) const;
 
     const QString m_filePath;
@@ -89,8 +110,8 @@ private:
     // Sections of other hives found in the file, kept verbatim so that a rewrite does not lose them.
     std::vector<QStringList> m_foreignSections;
     bool m_loaded = false;
-    bool m_unsynced = false;
-    bool m_writeBlocked = false; // the file could not be read nor moved aside: never replace it
+    bool m_writeBlocked = false; // the file could not be read, nor moved aside, or is read-only
+    std::optional<SyncFailure> m_firstChange; // the first change not yet in the file (reason empty)
     QString m_lastError;
     mutable QMutex m_mutex;
 };

@@ -2,26 +2,55 @@
 
 #include "platform/Errors.h"
 
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcSettings)
+
 namespace {
 
-[[noreturn]] void throwCreateFailed(const QString& key)
+// The program's text, then the system's reason when there is one.
+QString withReason(const QString& text, const QString& reason)
 {
-    throw ERegistryError(QStringLiteral("Erzeugung von Schlüssel %1 misslungen").arg(key));
+    return reason.isEmpty() ? text : text + QStringLiteral(": ") + reason;
 }
 
-[[noreturn]] void throwReadFailed(const QString& name)
+QString createFailed(const QString& key, const QString& reason = {})
 {
-    throw ERegistryError(QStringLiteral("Fehler beim Holen der Daten für '%1'").arg(name));
+    return withReason(QStringLiteral("Erzeugung von Schlüssel %1 misslungen").arg(key), reason);
+}
+
+QString writeFailed(const QString& name, const QString& reason = {})
+{
+    return withReason(QStringLiteral("Fehler beim Setzen der Daten für '%1'").arg(name), reason);
 }
 
 [[noreturn]] void throwWriteFailed(const QString& name)
 {
-    throw ERegistryError(QStringLiteral("Fehler beim Setzen der Daten für '%1'").arg(name));
+    throw ERegistryError(writeFailed(name));
+}
+
+QString syncFailureText(const SettingsStore::SyncFailure& failure)
+{
+    return failure.isKey ? createFailed(failure.name, failure.reason) : writeFailed(failure.name, failure.reason);
 }
 
 } // namespace
 
 TRegistry::TRegistry(Hive root) : m_root(root) {}
+
+TRegistry::~TRegistry()
+{
+    if (!m_changed)
+        return;
+    if (const auto failure = SettingsStore::of(m_root).sync())
+        qCWarning(lcSettings) << syncFailureText(*failure);
+}
+
+void TRegistry::throwReadFailed(const QString& name, bool wrongType) const
+{
+    m_wrongTyped = wrongType ? name : QString();
+    throw ERegistryError(QStringLiteral("Fehler beim Holen der Daten für '%1'").arg(name));
+}
 
 QStringList TRegistry::resolve(const QString& key) const
 {
@@ -37,8 +66,11 @@ void TRegistry::createOrThrow(const QString& key, const QStringList& path)
         return;
     // A relative key below one opened for reading cannot be created, as with the registry's handles.
     const bool belowReadOnly = m_open && m_readOnly && !key.startsWith(u'\\');
-    if (belowReadOnly || !store.createKey(path))
-        throwCreateFailed(key);
+    if (belowReadOnly)
+        throw ERegistryError(createFailed(key));
+    if (!store.createKey(path))
+        throw ERegistryError(createFailed(key, store.lastError()));
+    m_changed = true;
 }
 
 bool TRegistry::OpenKey(const QString& key, bool canCreate)
@@ -75,11 +107,15 @@ bool TRegistry::CreateKey(const QString& key)
 
 void TRegistry::CloseKey()
 {
-    if (m_open && !m_readOnly)
-        SettingsStore::of(m_root).sync();
+    const bool changed = m_changed;
     m_open = false;
     m_readOnly = false;
+    m_changed = false;
     m_path.clear();
+    if (!changed)
+        return;
+    if (const auto failure = SettingsStore::of(m_root).sync())
+        throw ERegistryError(syncFailureText(*failure));
 }
 
 QString TRegistry::CurrentPath() const { return m_open ? m_path.join(u'\\') : QString(); }
@@ -102,7 +138,7 @@ int TRegistry::ReadInteger(const QString& name) const
 {
     const auto v = valueOf(name);
     if (!v || v->type != SettingsStore::ValueType::Dword)
-        throwReadFailed(name);
+        throwReadFailed(name, v.has_value());
     return static_cast<qint32>(v->dword);
 }
 
@@ -114,7 +150,7 @@ QString TRegistry::ReadString(const QString& name) const
     if (!v)
         return QString();
     if (v->type != SettingsStore::ValueType::String)
-        throwReadFailed(name);
+        throwReadFailed(name, true);
     return v->text;
 }
 
@@ -129,6 +165,7 @@ void TRegistry::WriteInteger(const QString& name, int value)
     checkWritable(name);
     if (!SettingsStore::of(m_root).setDword(m_path, name, static_cast<quint32>(value)))
         throwWriteFailed(name);
+    m_changed = true;
 }
 
 void TRegistry::WriteBool(const QString& name, bool value) { WriteInteger(name, value ? 1 : 0); }
@@ -138,4 +175,13 @@ void TRegistry::WriteString(const QString& name, const QString& value)
     checkWritable(name);
     if (!SettingsStore::of(m_root).setString(m_path, name, value))
         throwWriteFailed(name);
+    m_changed = true;
+}
+
+bool TRegistry::DeleteValue(const QString& name)
+{
+    if (!m_open || m_readOnly || !SettingsStore::of(m_root).removeValue(m_path, name))
+        return false;
+    m_changed = true;
+    return true;
 }

@@ -7,7 +7,7 @@
 
 // The accessor the program's code reads and writes its settings through: one open key at a time,
 // typed reads that fail with the program's message when a value is missing or of the wrong type,
-// and writes that reach the file at once.
+// and writes that reach the file together when the key is closed (or the accessor goes away).
 //
 // A key path with a leading backslash starts at the hive's root; any other path is taken relative to
 // the open key (or to the root when none is open). The accessor remembers the path, not the key
@@ -17,9 +17,14 @@
 //   "Erzeugung von Schlüssel %s misslungen"      a key cannot be created
 //   "Fehler beim Holen der Daten für '%s'"        an integer or string value cannot be read
 //   "Fehler beim Setzen der Daten für '%s'"       a value cannot be written
+// When the system refused, its own text follows after ": ".
 class TRegistry final {
 public:
     explicit TRegistry(Hive root = Hive::CurrentUser);
+    // Closes the key; changes that cannot be written then are only logged.
+    ~TRegistry();
+    TRegistry(const TRegistry&) = default;
+    TRegistry& operator=(const TRegistry&) = default;
 
     Hive RootKey() const { return m_root; }
 
@@ -31,6 +36,8 @@ public:
     bool KeyExists(const QString& key) const;
     // Creates `key` (and its parents) without opening it; true when it exists afterwards.
     bool CreateKey(const QString& key);
+    // Closes the key and writes the changes made through this accessor. Fails with the message of the
+    // first change that could not be written; the key is closed either way.
     void CloseKey();
     // The open key's path from the root, without a leading backslash; empty when none is open.
     QString CurrentPath() const;
@@ -48,15 +55,24 @@ public:
     void WriteInteger(const QString& name, int value);
     void WriteBool(const QString& name, bool value);
     void WriteString(const QString& name, const QString& value);
+    // Removes a value of the open key; true when it existed.
+    bool DeleteValue(const QString& name);
+
+    // The value whose last failed read found data of another type; empty when the last read failure
+    // was a missing value (or there was none).
+    QString WrongTypedValue() const { return m_wrongTyped; }
 
 private:
     QStringList resolve(const QString& key) const;
     void createOrThrow(const QString& key, const QStringList& path);
     std::optional<SettingsStore::Value> valueOf(const QString& name) const;
     void checkWritable(const QString& name) const;
+    [[noreturn]] void throwReadFailed(const QString& name, bool wrongType) const;
 
     Hive m_root;
     bool m_open = false;
     bool m_readOnly = false;
+    bool m_changed = false; // changes made through this accessor wait for the close
     QStringList m_path;
+    mutable QString m_wrongTyped;
 };

@@ -3,10 +3,15 @@
 #include "GlobVar_Unit.h"
 #include "TRegistry.h"
 #include "TfrmTerminal.h"
+#include "platform/Errors.h"
 
 #include <QAction>
+#include <QDir>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
+#include <QScreen>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -29,6 +34,44 @@ const std::array<std::pair<QString, bool*>, 9>& environmentSwitches()
         {QStringLiteral("EnvTxBuffer"), &EnvTxBuffer},
     }};
     return switches;
+}
+
+// Stored bounds may come from a larger screen, or be nonsense: the window is kept on the primary screen.
+// Computed wide so that sums of stored values cannot overflow.
+void placeOnScreen(QWidget& window, qint64 left, qint64 top, qint64 width, qint64 height)
+{
+    QRect area(-QWIDGETSIZE_MAX, -QWIDGETSIZE_MAX, 2 * QWIDGETSIZE_MAX, 2 * QWIDGETSIZE_MAX);
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && !screen->availableGeometry().isEmpty())
+        area = screen->availableGeometry();
+    width = std::clamp<qint64>(width, 1, std::min<qint64>(area.width(), QWIDGETSIZE_MAX));
+    height = std::clamp<qint64>(height, 1, std::min<qint64>(area.height(), QWIDGETSIZE_MAX));
+    left = std::clamp<qint64>(left, area.left(), qint64(area.left()) + area.width() - width);
+    top = std::clamp<qint64>(top, area.top(), qint64(area.top()) + area.height() - height);
+    window.move(int(left), int(top));
+    window.resize(int(width), int(height));
+}
+
+// A value of the wrong type ends the load, and the close would then write built-in values over the
+// user's later ones. So the file is first copied aside as it is, and the value that cannot be used is
+// dropped, so that it does not bring the same message back at every start.
+[[noreturn]] void reportUnusableValue(TRegistry& reg, const ERegistryError& error)
+{
+    const QString name = reg.WrongTypedValue();
+    SettingsStore& store = SettingsStore::of(reg.RootKey());
+    if (name.isEmpty() || store.writeBlocked())
+        throw error;
+    bool failed = false;
+    const QString aside = store.keepCopyAside(failed);
+    QString text = error.message();
+    if (!aside.isEmpty()) {
+        reg.DeleteValue(name);
+        text += QStringLiteral("\nDie Einstellungsdatei wurde unverändert aufbewahrt als\n%1")
+                    .arg(QDir::toNativeSeparators(aside));
+    } else if (failed) {
+        text += QStringLiteral("\nDie Einstellungsdatei ließ sich nicht beiseitelegen; sie bleibt unverändert, und "
+                               "Änderungen der Einstellungen werden bis zum Programmende nicht gespeichert.");
+    }
+    throw ERegistryError(text);
 }
 
 } // namespace
@@ -57,70 +100,73 @@ void TfrmTerminal::LoadSettings()
         return;
     }
     reg.OpenKey(SettingsKey, true);
+    try {
+        const int language = reg.ReadInteger(QStringLiteral("Language"));
+        if (language == 1)
+            mnuDeutschClick();
+        else if (language == 2)
+            mnuEnglishClick();
 
-    const int language = reg.ReadInteger(QStringLiteral("Language"));
-    if (language == 1)
-        mnuDeutschClick();
-    else if (language == 2)
-        mnuEnglishClick();
-
-    const int state = reg.ReadInteger(QStringLiteral("MainWindowState"));
-    if (state == 0 || state == 1) {
-        // Maximized windows get the normal bounds too, so that restoring returns to them.
-        MainWindowState = state;
-        StartWindowState = state == 1 ? WindowState::Maximized : WindowState::Normal;
-        MainWindowTop = reg.ReadInteger(QStringLiteral("MainWindowTop"));
-        move(x(), MainWindowTop);
-        MainWindowLeft = reg.ReadInteger(QStringLiteral("MainWindowLeft"));
-        move(MainWindowLeft, y());
-        MainWindowHeight = reg.ReadInteger(QStringLiteral("MainWindowHeight"));
-        resize(width(), MainWindowHeight);
-        MainWindowWidth = reg.ReadInteger(QStringLiteral("MainWindowWidth"));
-        resize(MainWindowWidth, height());
-    } else if (state == 2) {
-        MainWindowState = state;
-        StartWindowState = WindowState::Minimized;
-    }
-
-    FTasteWindowTop = reg.ReadInteger(QStringLiteral("FTasteWindowTop"));
-    FTasteWindowLeft = reg.ReadInteger(QStringLiteral("FTasteWindowLeft"));
-    ComPort = reg.ReadInteger(QStringLiteral("ComPort"));
-    ComBaudrate = reg.ReadInteger(QStringLiteral("ComBaudrate"));
-    ComDatenbits = reg.ReadInteger(QStringLiteral("ComDatenbits"));
-    ComParity = reg.ReadInteger(QStringLiteral("ComParity"));
-    ComStopbits = reg.ReadInteger(QStringLiteral("ComStopbits"));
-
-    ComEcho = reg.ReadBool(QStringLiteral("ComEcho"));
-    if (ComEcho)
-        mnuEcho->setChecked(true);
-
-    loadPaneFont(MemoT, QStringLiteral("Terminal"), TerminalFont, TerminalSize, TerminalColor);
-    loadPaneFont(RTF, QStringLiteral("Editor"), EditorFont, EditorSize, EditorColor);
-
-    EnvFilter = reg.ReadInteger(QStringLiteral("EnvFilter"));
-    DatFilter();
-
-    for (const auto& [name, value] : environmentSwitches())
-        *value = reg.ReadBool(name);
-
-    Language = reg.ReadInteger(QStringLiteral("Language"));
-
-    // An empty source folder stays empty: the file dialogs then start in the home folder, not in the
-    // folder the program happened to be started from.
-    SourceCodePfad = reg.ReadString(QStringLiteral("SourceCodePfad"));
-
-    QStringList stored;
-    for (int k = 1;; ++k) {
-        const QString value = reg.ReadString(QStringLiteral("Dateipfad%1").arg(k));
-        if (value.isEmpty())
-            break;
-        stored.append(value);
-    }
-    if (!stored.isEmpty()) {
-        for (int k = int(stored.size()) - 1; k >= 0; --k) {
-            CurrentFileName = stored[k];
-            AddRecentFile();
+        const int state = reg.ReadInteger(QStringLiteral("MainWindowState"));
+        if (state == 0 || state == 1) {
+            // Maximized windows get the normal bounds too, so that restoring returns to them.
+            MainWindowState = state;
+            StartWindowState = state == 1 ? WindowState::Maximized : WindowState::Normal;
+            MainWindowTop = reg.ReadInteger(QStringLiteral("MainWindowTop"));
+            placeOnScreen(*this, x(), MainWindowTop, width(), height());
+            MainWindowLeft = reg.ReadInteger(QStringLiteral("MainWindowLeft"));
+            placeOnScreen(*this, MainWindowLeft, y(), width(), height());
+            MainWindowHeight = reg.ReadInteger(QStringLiteral("MainWindowHeight"));
+            placeOnScreen(*this, x(), y(), width(), MainWindowHeight);
+            MainWindowWidth = reg.ReadInteger(QStringLiteral("MainWindowWidth"));
+            placeOnScreen(*this, x(), y(), MainWindowWidth, height());
+        } else if (state == 2) {
+            MainWindowState = state;
+            StartWindowState = WindowState::Minimized;
         }
+
+        FTasteWindowTop = reg.ReadInteger(QStringLiteral("FTasteWindowTop"));
+        FTasteWindowLeft = reg.ReadInteger(QStringLiteral("FTasteWindowLeft"));
+        ComPort = reg.ReadInteger(QStringLiteral("ComPort"));
+        ComBaudrate = reg.ReadInteger(QStringLiteral("ComBaudrate"));
+        ComDatenbits = reg.ReadInteger(QStringLiteral("ComDatenbits"));
+        ComParity = reg.ReadInteger(QStringLiteral("ComParity"));
+        ComStopbits = reg.ReadInteger(QStringLiteral("ComStopbits"));
+
+        ComEcho = reg.ReadBool(QStringLiteral("ComEcho"));
+        if (ComEcho)
+            mnuEcho->setChecked(true);
+
+        loadPaneFont(MemoT, QStringLiteral("Terminal"), TerminalFont, TerminalSize, TerminalColor);
+        loadPaneFont(RTF, QStringLiteral("Editor"), EditorFont, EditorSize, EditorColor);
+
+        EnvFilter = reg.ReadInteger(QStringLiteral("EnvFilter"));
+        DatFilter();
+
+        for (const auto& [name, value] : environmentSwitches())
+            *value = reg.ReadBool(name);
+
+        Language = reg.ReadInteger(QStringLiteral("Language"));
+
+        // An empty source folder stays empty: the file dialogs then start in the home folder, not in the
+        // folder the program happened to be started from.
+        SourceCodePfad = reg.ReadString(QStringLiteral("SourceCodePfad"));
+
+        QStringList stored;
+        for (int k = 1;; ++k) {
+            const QString value = reg.ReadString(QStringLiteral("Dateipfad%1").arg(k));
+            if (value.isEmpty())
+                break;
+            stored.append(value);
+        }
+        if (!stored.isEmpty()) {
+            for (int k = int(stored.size()) - 1; k >= 0; --k) {
+                CurrentFileName = stored[k];
+                AddRecentFile();
+            }
+        }
+    } catch (const ERegistryError& e) {
+        reportUnusableValue(reg, e);
     }
 
     CurrentFileName = QStringLiteral("ohne Namen");
@@ -162,44 +208,58 @@ void TfrmTerminal::SaveSettings()
         return;
     TRegistry& reg = *m_registry;
     reg.OpenKey(SettingsKey, true);
-    reg.WriteInteger(QStringLiteral("Language"), Language);
+    try {
+        reg.WriteInteger(QStringLiteral("Language"), Language);
 
-    if (isMinimized()) {
-        reg.WriteInteger(QStringLiteral("MainWindowState"), 2);
-    } else if (isMaximized()) {
-        reg.WriteInteger(QStringLiteral("MainWindowState"), 1);
-    } else {
-        reg.WriteInteger(QStringLiteral("MainWindowState"), 0);
-        reg.WriteInteger(QStringLiteral("MainWindowTop"), y());
-        reg.WriteInteger(QStringLiteral("MainWindowLeft"), x());
-        reg.WriteInteger(QStringLiteral("MainWindowHeight"), height());
-        reg.WriteInteger(QStringLiteral("MainWindowWidth"), width());
+        if (isMinimized()) {
+            reg.WriteInteger(QStringLiteral("MainWindowState"), 2);
+        } else if (isMaximized()) {
+            reg.WriteInteger(QStringLiteral("MainWindowState"), 1);
+        } else {
+            reg.WriteInteger(QStringLiteral("MainWindowState"), 0);
+            reg.WriteInteger(QStringLiteral("MainWindowTop"), y());
+            reg.WriteInteger(QStringLiteral("MainWindowLeft"), x());
+            reg.WriteInteger(QStringLiteral("MainWindowHeight"), height());
+            reg.WriteInteger(QStringLiteral("MainWindowWidth"), width());
+        }
+
+        if (FirstStartSave) {
+            reg.WriteInteger(QStringLiteral("FTasteWindowTop"), 10);
+            reg.WriteInteger(QStringLiteral("FTasteWindowLeft"), 10);
+        } else {
+            reg.WriteInteger(QStringLiteral("FTasteWindowTop"),
+                             m_functionKeys ? m_functionKeys->y() : FTasteWindowTop);
+            reg.WriteInteger(QStringLiteral("FTasteWindowLeft"),
+                             m_functionKeys ? m_functionKeys->x() : FTasteWindowLeft);
+        }
+
+        reg.WriteInteger(QStringLiteral("ComPort"), ComPort);
+        reg.WriteInteger(QStringLiteral("ComBaudrate"), ComBaudrate);
+        reg.WriteInteger(QStringLiteral("ComDatenbits"), ComDatenbits);
+        reg.WriteInteger(QStringLiteral("ComParity"), ComParity);
+        reg.WriteInteger(QStringLiteral("ComStopbits"), ComStopbits);
+        reg.WriteBool(QStringLiteral("ComEcho"), ComEcho);
+
+        storePaneFont(MemoT, QStringLiteral("Terminal"));
+        storePaneFont(RTF, QStringLiteral("Editor"));
+
+        reg.WriteInteger(QStringLiteral("EnvFilter"), EnvFilter);
+        for (const auto& [name, value] : environmentSwitches())
+            reg.WriteBool(name, *value);
+        reg.WriteString(QStringLiteral("SourceCodePfad"), SourceCodePfad);
+        reg.WriteInteger(QStringLiteral("Language"), Language);
+
+        for (int k = 1; k <= RecentCount; ++k)
+            reg.WriteString(QStringLiteral("Dateipfad%1").arg(k), RecentFiles.value(k - 1));
+    } catch (...) {
+        // What was set before the failure is still written, as it was when every value went to the file
+        // on its own.
+        try {
+            reg.CloseKey();
+        } catch (const ERegistryError&) {
+        }
+        throw;
     }
-
-    if (FirstStartSave) {
-        reg.WriteInteger(QStringLiteral("FTasteWindowTop"), 10);
-        reg.WriteInteger(QStringLiteral("FTasteWindowLeft"), 10);
-    } else {
-        reg.WriteInteger(QStringLiteral("FTasteWindowTop"), m_functionKeys ? m_functionKeys->y() : FTasteWindowTop);
-        reg.WriteInteger(QStringLiteral("FTasteWindowLeft"), m_functionKeys ? m_functionKeys->x() : FTasteWindowLeft);
-    }
-
-    reg.WriteInteger(QStringLiteral("ComPort"), ComPort);
-    reg.WriteInteger(QStringLiteral("ComBaudrate"), ComBaudrate);
-    reg.WriteInteger(QStringLiteral("ComDatenbits"), ComDatenbits);
-    reg.WriteInteger(QStringLiteral("ComParity"), ComParity);
-    reg.WriteInteger(QStringLiteral("ComStopbits"), ComStopbits);
-    reg.WriteBool(QStringLiteral("ComEcho"), ComEcho);
-
-    storePaneFont(MemoT, QStringLiteral("Terminal"));
-    storePaneFont(RTF, QStringLiteral("Editor"));
-
-    reg.WriteInteger(QStringLiteral("EnvFilter"), EnvFilter);
-    for (const auto& [name, value] : environmentSwitches())
-        reg.WriteBool(name, *value);
-    reg.WriteString(QStringLiteral("SourceCodePfad"), SourceCodePfad);
-    reg.WriteInteger(QStringLiteral("Language"), Language);
-
-    for (int k = 1; k <= RecentCount; ++k)
-        reg.WriteString(QStringLiteral("Dateipfad%1").arg(k), RecentFiles.value(k - 1));
+    // The run's one write of the settings; a failure is reported from here.
+    reg.CloseKey();
 }

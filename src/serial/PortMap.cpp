@@ -1,5 +1,7 @@
 #include "serial/PortMap.h"
 
+#include "platform/Prompts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,6 +32,27 @@ bool hasUart(const QString& ttyDir)
     return ok && value != 0;
 }
 
+// A device path is handed on as a name in the port list, where control characters and overlong names
+// cannot stand; such a path names no device anyway.
+bool isUsablePath(const QString& path)
+{
+    if (path.size() > PortMap::MaxPathLength)
+        return false;
+    return std::none_of(path.begin(), path.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
+
+// What the user is shown of an ignored entry: enough to find it, not a screenful.
+QString shortened(const QString& text)
+{
+    constexpr qsizetype shown = 120;
+    QString out = text.size() > shown ? text.left(shown) + QStringLiteral("…") : text;
+    for (QChar& c : out) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u'?';
+    }
+    return out;
+}
+
 } // namespace
 
 PortMap& PortMap::global()
@@ -39,6 +62,8 @@ PortMap& PortMap::global()
         m.Reload();
         return m;
     }();
+    // Outside the initialisation: the warning's event loop may come back here.
+    map.ReportProblemsOnce();
     return map;
 }
 
@@ -121,17 +146,23 @@ void PortMap::Load(const QString& sysClassTty, const QString& devDir, const QStr
                 continue;
             const qsizetype eq = line.indexOf(u'=');
             const int number = eq > 0 ? PortNumber(line.left(eq)) : 0;
-            if (number == 0) {
+            const QString path = line.mid(eq + 1).trimmed();
+            if (number == 0 || !isUsablePath(path)) {
                 m_problems.append(QStringLiteral("ports.conf:%1: %2").arg(lineNo).arg(line));
                 continue;
             }
-            overrides[number] = line.mid(eq + 1).trimmed();
+            overrides[number] = path;
         }
     }
     for (int n = 1; n <= 4; ++n) {
         const QByteArray var = "TALOMA_COM" + QByteArray::number(n);
-        if (qEnvironmentVariableIsSet(var.constData()))
-            overrides[n] = qEnvironmentVariable(var.constData()).trimmed();
+        if (!qEnvironmentVariableIsSet(var.constData()))
+            continue;
+        const QString path = qEnvironmentVariable(var.constData()).trimmed();
+        if (isUsablePath(path))
+            overrides[n] = path;
+        else
+            m_problems.append(QStringLiteral("%1: %2").arg(QString::fromLatin1(var), path));
     }
 
     for (const auto& [number, path] : overrides) {
@@ -155,6 +186,18 @@ void PortMap::Load(const QString& sysClassTty, const QString& devDir, const QStr
     m_entries.clear();
     for (const auto& [number, path] : ports)
         m_entries.append(Entry{number, path});
+}
+
+void PortMap::ReportProblemsOnce()
+{
+    if (m_reported || m_problems.isEmpty())
+        return;
+    m_reported = true;
+    QStringList lines;
+    for (const QString& problem : m_problems)
+        lines.append(shortened(problem));
+    const QString text = QStringLiteral("Diese Angaben zu den seriellen Schnittstellen werden nicht beachtet:\n%1");
+    Prompts::instance().warning(QStringLiteral("Warnung"), text.arg(lines.join(u'\n')));
 }
 
 void PortMap::Reload()

@@ -18,7 +18,9 @@
 // ($XDG_CONFIG_HOME/Taloma-Terminal, by default ~/.config/Taloma-Terminal), then by the environment
 // variables TALOMA_COM1 ... TALOMA_COM4, which win. The file has one "COMn=path" per line; blank
 // lines and lines starting with # are skipped; an empty path takes the port away. A device given to
-// one port by an override is no longer offered under the number discovery gave it.
+// one port by an override is no longer offered under the number discovery gave it. A path that cannot
+// name a device (control characters such as a tab, more than MaxPathLength characters) is ignored and
+// reported with the lines that were not understood.
 class PortMap final {
 public:
     struct Entry {
@@ -39,8 +41,13 @@ public:
     QString PathFor(const QString& name) const;
     // Every mapped port, by number.
     QList<Entry> Entries() const { return m_entries; }
-    // Lines of the config file that were not understood, as "ports.conf:<line>: <text>".
+    // Entries that were ignored: lines of the config file as "ports.conf:<line>: <text>", variables of
+    // the environment as "TALOMA_COMn: <text>".
     QStringList Problems() const { return m_problems; }
+    // Tells the user about the ignored entries in one warning, the first time only.
+    void ReportProblemsOnce();
+
+    static constexpr qsizetype MaxPathLength = 16383;
 
     // The serial devices of the machine in the order described above, as device paths.
     static QStringList DiscoverDevices(const QString& sysClassTty, const QString& devDir);
@@ -51,4 +58,5 @@ public:
 private:
     QList<Entry> m_entries;
     QStringList m_problems;
+    bool m_reported = false;
 };

@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <functional>
 #include <sys/resource.h>
 
@@ -136,7 +138,7 @@ void SettingsStoreTest::roundTrip_keepsEveryValueKind()
             reg.WriteString(name, data.toString());
         reg.WriteString(QStringLiteral("After"), QStringLiteral("z"));
     }
-    // Written at once, before anything closes.
+    // Written when the accessor goes away with its key open.
     const QByteArray file = readAll(m_file);
     QVERIFY2(file.startsWith("Windows Registry Editor Version 5.00\r\n\r\n"
                              "[HKEY_CURRENT_USER\\Software]\r\n\r\n"),
@@ -186,6 +188,7 @@ void SettingsStoreTest::windowsUtf16Export_isReadAndUnknownTypesSurviveRewrite()
     QCOMPARE(registryError([&] { reg.ReadString(QStringLiteral("Liste")); }), getFailed(QStringLiteral("Liste")));
 
     reg.WriteInteger(QStringLiteral("ComPort"), 3);
+    reg.CloseKey();
     const QByteArray rewritten = readAll(m_file);
     QVERIFY2(rewritten.startsWith("Windows Registry Editor Version 5.00\r\n"), rewritten.constData()); // now UTF-8
     QVERIFY(rewritten.contains("\"Liste\"=hex(7):41,00,00,00,42,00,00,00,00,00\r\n"));
@@ -265,6 +268,7 @@ void SettingsStoreTest::damagedFile_reportedOnceKeptAsideAndNeverOverwritten()
     QVERIFY(reg.OpenKey(kKey, true));
     reg.WriteInteger(QStringLiteral("Language"), 1);
     QCOMPARE(reg.ReadInteger(QStringLiteral("Language")), 1);
+    reg.CloseKey();
 
     const QStringList messages = m_prompts->texts(QStringLiteral("message"));
     QCOMPARE(messages.size(), 1);
@@ -336,9 +340,12 @@ void SettingsStoreTest::failures_raiseTheProgramsTexts()
     QVERIFY(reg.OpenKey(kKey, true));
     reg.WriteString(QStringLiteral("Text"), QStringLiteral("abc"));
     reg.WriteInteger(QStringLiteral("Zahl"), 5);
+    reg.CloseKey();
+    QVERIFY(reg.OpenKey(kKey, false));
     const QByteArray fileBefore = readAll(m_file);
 
     QCOMPARE(registryError([&] { action(reg); }), expected);
+    SettingsStore::currentUser().sync();
     QCOMPARE(readAll(m_file), fileBefore); // nothing was changed on the way
     QVERIFY(reg.OpenKey(kKey, false));
     QCOMPARE(reg.ReadInteger(QStringLiteral("Zahl")), 5);
@@ -355,23 +362,25 @@ void SettingsStoreTest::unwritableFolder_failsAndLeavesHiveUnchanged()
     SettingsStore::resetForTests();
     const QString createError = registryError([] { TRegistry().OpenKey(kKey, true); });
     qputenv("XDG_CONFIG_HOME", oldXdg);
-    QCOMPARE(createError, QStringLiteral("Erzeugung von Schlüssel %1 misslungen").arg(kKey));
+    QCOMPARE(createError, QStringLiteral("Erzeugung von Schlüssel %1 misslungen: %2")
+                              .arg(kKey, QString::fromLocal8Bit(std::strerror(ENOTDIR))));
     QVERIFY(!TRegistry().KeyExists(kKey));
 
-    // The folder of an existing file is replaced by a regular file: the value cannot be set.
+    // The folder of an existing file is replaced by a regular file: the values cannot be written. The
+    // close names the first of them.
     SettingsStore::resetForTests(m_file);
     TRegistry reg;
     QVERIFY(reg.OpenKey(kKey, true));
     reg.WriteInteger(QStringLiteral("Language"), 1);
+    reg.CloseKey();
+    QVERIFY(reg.OpenKey(kKey, false));
     const QString folder = QFileInfo(m_file).absolutePath();
     QVERIFY(QDir(folder).removeRecursively());
     writeAll(folder, "in the way");
-    QCOMPARE(registryError([&] { reg.WriteInteger(QStringLiteral("Language"), 2); }),
-             setFailed(QStringLiteral("Language")));
-    QCOMPARE(registryError([&] { reg.WriteString(QStringLiteral("Neu"), QStringLiteral("x")); }),
-             setFailed(QStringLiteral("Neu")));
-    QCOMPARE(reg.ReadInteger(QStringLiteral("Language")), 1);
-    QVERIFY(!reg.ValueExists(QStringLiteral("Neu")));
+    reg.WriteInteger(QStringLiteral("Language"), 2);
+    reg.WriteString(QStringLiteral("Neu"), QStringLiteral("x"));
+    QCOMPARE(registryError([&] { reg.CloseKey(); }),
+             setFailed(QStringLiteral("Language")) + ": " + QString::fromLocal8Bit(std::strerror(ENOTDIR)));
     QCOMPARE(readAll(folder), QByteArray("in the way"));
 }
 
@@ -380,6 +389,8 @@ void SettingsStoreTest::failedWrite_keepsOldFileIntact()
     TRegistry reg;
     QVERIFY(reg.OpenKey(kKey, true));
     reg.WriteString(QStringLiteral("SourceCodePfad"), QStringLiteral("/alt"));
+    reg.CloseKey();
+    QVERIFY(reg.OpenKey(kKey, false));
     const QByteArray before = readAll(m_file);
 
     // Let the file size limit stop the new file half-way, as a full disk would.
@@ -389,18 +400,20 @@ void SettingsStoreTest::failedWrite_keepsOldFileIntact()
     rlimit small = old;
     small.rlim_cur = rlim_t(before.size());
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error =
-        registryError([&] { reg.WriteString(QStringLiteral("SourceCodePfad"), QString(5000, u'n')); });
+    reg.WriteString(QStringLiteral("SourceCodePfad"), QString(5000, u'n'));
+    const QString error = registryError([&] { reg.CloseKey(); });
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldSignal);
 
-    QCOMPARE(error, setFailed(QStringLiteral("SourceCodePfad")));
+    QCOMPARE(error, setFailed(QStringLiteral("SourceCodePfad")) + ": " + QString::fromLocal8Bit(std::strerror(EFBIG)));
     QCOMPARE(readAll(m_file), before);
     QCOMPARE(QFileInfo(m_file).absoluteDir().entryList(QDir::Files | QDir::Hidden),
              QStringList({QStringLiteral("HKEY_CURRENT_USER.reg")})); // no temporary file left behind
-    QCOMPARE(reg.ReadString(QStringLiteral("SourceCodePfad")), QStringLiteral("/alt"));
+    // The change is not lost: the next close that can write brings it to the file.
+    QVERIFY(reg.OpenKey(kKey, false));
     reg.WriteInteger(QStringLiteral("ComPort"), 2);
-    QVERIFY(!readAll(m_file).contains("nnnn"));
+    reg.CloseKey();
+    QVERIFY(readAll(m_file).contains("nnnn"));
 }
 
 void SettingsStoreTest::names_ignoreCaseAndKeepTheirSpelling()
@@ -413,6 +426,7 @@ void SettingsStoreTest::names_ignoreCaseAndKeepTheirSpelling()
     reg.WriteString(QStringLiteral("DATEIPFAD1"), QStringLiteral("b"));
     QVERIFY(reg.OpenKey(QStringLiteral("\\SOFTWARE\\ÜBERSICHT"), true));
     QVERIFY(reg.CreateKey(QStringLiteral("\\software\\übersicht")));
+    reg.CloseKey();
 
     SettingsStore::resetForTests(m_file);
     QVERIFY(reg.OpenKey(QStringLiteral("\\software\\übersicht"), false));

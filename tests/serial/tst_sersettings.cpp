@@ -9,6 +9,7 @@
 #include "serial/SerComm.h"
 #include "serial/SerInputQueue.h"
 #include "serial/SerialPortList.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,6 +74,7 @@ private slots:
 
     void portMap_discoveryOrder();
     void portMap_overrides();
+    void portMap_unusablePaths_reportedOnceAndIgnored();
     void devicePath_namesPathsAndUnmapped();
     void portList_eightSlotsFromNineDevices();
     void portList_withoutKey_staysEmpty();
@@ -373,6 +375,48 @@ void SerSettingsTest::portMap_overrides()
     // Without overrides, discovery numbers the ports from COM1.
     map.Load(sys.path(), QStringLiteral("/dev"), QString());
     QCOMPARE(paths(map), (QStringList{"COM1=/dev/ttyUSB0", "COM2=/dev/ttyUSB1", "COM3=/dev/ttyS0"}));
+}
+
+void SerSettingsTest::portMap_unusablePaths_reportedOnceAndIgnored()
+{
+    clearPortEnvironment();
+    SettingsStore::resetForTests();
+    ScriptedPrompts prompts;
+    QTemporaryDir sys;
+    addTty(sys.path(), QStringLiteral("ttyUSB0"), true);
+    QTemporaryDir config;
+    const QString file = config.filePath(QStringLiteral("ports.conf"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write("COM2=/dev/serial/by-id/usb\tboard\n"
+              "COM2=/dev/pts/3\n" // a later good line still counts
+              "COM3=/dev/" + QByteArray(16384, 'x') + "\n"
+              "COM4=/dev/ttyACM0\n");
+    out.close();
+    qputenv("TALOMA_COM1", "/dev/pts/\x01");
+
+    PortMap map;
+    map.Load(sys.path(), QStringLiteral("/dev"), file);
+    clearPortEnvironment();
+    QCOMPARE(paths(map), (QStringList{"COM1=/dev/ttyUSB0", "COM2=/dev/pts/3", "COM4=/dev/ttyACM0"}));
+    QCOMPARE(map.Problems().size(), 3);
+    QVERIFY2(map.Problems()[0].startsWith(QStringLiteral("ports.conf:1: ")), qPrintable(map.Problems()[0]));
+    QVERIFY(map.Problems()[1].startsWith(QStringLiteral("ports.conf:3: ")));
+    QVERIFY(map.Problems()[2].startsWith(QStringLiteral("TALOMA_COM1")));
+
+    // The port list takes what is left, and the user hears of the rest once, in one warning.
+    PublishSerialPorts(map);
+    ReadSerialPortNames();
+    QCOMPARE(SerialPortNames[1], QStringLiteral("COM2"));
+    QVERIFY(prompts.shown.isEmpty());
+    map.ReportProblemsOnce();
+    map.ReportProblemsOnce();
+    const QStringList warnings = prompts.texts(QStringLiteral("warning"));
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY(warnings.first().contains(QStringLiteral("ports.conf:3: ")));
+    QVERIFY(warnings.first().contains(QStringLiteral("TALOMA_COM1")));
+    QVERIFY2(warnings.first().size() < 2000, "a long path is shortened in the warning");
+    QCOMPARE(prompts.shown.size(), 1);
 }
 
 void SerSettingsTest::devicePath_namesPathsAndUnmapped()
