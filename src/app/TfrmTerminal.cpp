@@ -540,7 +540,8 @@ void TfrmTerminal::buildStatusBar()
     StatusBar1->addPanel({{}, 100, Qt::AlignHCenter, true});
     StatusBar1->addPanel({{}, 140, Qt::AlignLeft, true});
     StatusBar1->addPanel({{}, 70, Qt::AlignLeft, false});
-    StatusBar1->addPanel({{}, 0, Qt::AlignLeft, true});
+    // The last panel holds the overwrite indicator and the clock, each with a frame of its own.
+    StatusBar1->addPanel({{}, 0, Qt::AlignLeft, false});
     centralWidget()->layout()->addWidget(StatusBar1);
 
     // The overwrite indicator and the clock sit in the bar's right end and move with it.
@@ -566,6 +567,7 @@ void TfrmTerminal::buildStatusBar()
     pnlUhr->setObjectName(QStringLiteral("pnlUhr"));
     pnlUhr->setFixedSize(58, 17);
     pnlUhr->setAlignment(Qt::AlignCenter);
+    pnlUhr->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlUhr->setStyleSheet(QStringLiteral("QLabel { color: blue; }"));
     pnlUhr->setMouseTracking(true);
     pnlUhr->installEventFilter(this);
