@@ -3,6 +3,8 @@
 #include <QVector>
 #include <QWidget>
 
+#include <functional>
+
 // A status bar of fixed panels, each with its own width, alignment and bevel. Widths are kept as set,
 // also when negative (a panel squeezed to nothing); the last panel extends to the right edge.
 class StatusBar final : public QWidget {
@@ -27,12 +29,21 @@ public:
     void setPanelWidth(int index, int width);
     // Left edge of a panel in the bar's coordinates.
     int panelLeft(int index) const;
+    // A panel's tool tip, asked for each time it is shown, so that it tells the state of that moment.
+    void setPanelToolTip(int index, std::function<QString()> source);
+    QString panelToolTip(int index) const;
+    // The panel at a point of the bar, or -1.
+    int panelAt(const QPoint& point) const;
 
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    int drawnWidth(int index, int left) const;
+
     QVector<Panel> m_panels;
+    QVector<std::function<QString()>> m_toolTips;
 };
