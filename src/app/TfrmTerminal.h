@@ -195,7 +195,7 @@ protected:
 
 private:
     void connectTerminal();
-    // Shows received bytes in the terminal pane at its caret, replacing a selection.
+    // Shows received bytes at the end of the terminal pane.
     void insertReceived(const QByteArray& bytes);
     void setTerminalClearEnabled();
     void showCaretPosition();
@@ -238,6 +238,6 @@ private:
     bool m_overwriteWasEnabled = false;
     bool m_lastPageWasEditor = false;
     QObject* m_keyPreview = nullptr;
-    // The caret position right behind received text that ended with a CR; -1 otherwise.
-    int m_afterReceivedCr = -1;
+    // The terminal pane's transcript rules (received text, echo and erase at the end; line limit).
+    class TerminalPane* m_terminalPane = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "GlobVar_Unit.h"
 #include "TRegistry.h"
 #include "TfrmTerminal.h"
+#include "terminal/TerminalPane.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
@@ -124,6 +125,13 @@ void TfrmTerminal::LoadSettings()
     }
 
     CurrentFileName = QStringLiteral("ohne Namen");
+
+    // Read last: a damaged value here costs no other setting.
+    TerminalMaxLinesStored = reg.ValueExists(QStringLiteral("TerminalMaxLines"));
+    if (TerminalMaxLinesStored) {
+        TerminalMaxLines = reg.ReadInteger(QStringLiteral("TerminalMaxLines"));
+        m_terminalPane->setMaxLines(TerminalMaxLines);
+    }
 }
 
 // Name, size and colour of a pane's font, each applied as soon as it is read, so that a value that
@@ -192,4 +200,7 @@ void TfrmTerminal::SaveSettings()
 
     for (int k = 1; k <= RecentCount; ++k)
         reg.WriteString(QStringLiteral("Dateipfad%1").arg(k), RecentFiles.value(k - 1));
+
+    if (TerminalMaxLinesStored || TerminalMaxLines != TerminalMaxLinesDefault)
+        reg.WriteInteger(QStringLiteral("TerminalMaxLines"), TerminalMaxLines);
 }

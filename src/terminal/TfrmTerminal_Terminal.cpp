@@ -10,6 +10,7 @@
 #include "platform/HandOver.h"
 #include "platform/Prompts.h"
 #include "serial/SerComm.h"
+#include "terminal/TerminalPane.h"
 #include "terminal/TerminalText.h"
 
 #include <QAction>
@@ -23,9 +24,9 @@
 #include <QThread>
 
 #include <algorithm>
-#include <utility>
 #include <exception>
 #include <functional>
+#include <utility>
 
 using namespace GlobVar;
 
@@ -209,6 +210,8 @@ void TfrmTerminal::connectTerminal()
 
     MemoT->installEventFilter(this);
     MemoT->viewport()->setMouseTracking(true);
+    m_terminalPane = new TerminalPane(MemoT);
+    m_terminalPane->setMaxLines(TerminalMaxLines);
     m_keyPreview = new KeyPreview(this, isControlCKey, [this](QKeyEvent* event) { FormKeyUp(event); });
 }
 
@@ -257,16 +260,7 @@ void TfrmTerminal::SerComm1RxChar(int /*count*/)
 
 void TfrmTerminal::insertReceived(const QByteArray& bytes)
 {
-    if (bytes.isEmpty())
-        return;
-    QString text = TerminalText::fromBytes(bytes);
-    // The pane makes a new line of a CR and of a LF alike, and of the pair together. A pair that
-    // arrived split over two chunks is still one line break.
-    const QTextCursor caret = MemoT->textCursor();
-    if (text.startsWith(QLatin1Char('\n')) && !caret.hasSelection() && caret.position() == m_afterReceivedCr)
-        text.remove(0, 1);
-    MemoT->insertPlainText(text);
-    m_afterReceivedCr = text.endsWith(QLatin1Char('\r')) ? MemoT->textCursor().position() : -1;
+    m_terminalPane->appendReceived(TerminalText::fromBytes(bytes));
 }
 
 void TfrmTerminal::SerComm1TxEmpty()
@@ -313,17 +307,10 @@ bool TfrmTerminal::MemoTKeyPress(QKeyEvent* event)
         const int byte = TerminalText::byteForKey(character.unicode());
         if (byte >= 0)
             SerComm1->WriteByte(uint8_t(byte));
-        QTextCursor caret = MemoT->textCursor();
-        if (character.unicode() == 8) {
-            // The prompt in the first column is kept: backspace in the second column does nothing.
-            const int column = caret.selectionStart() - MemoT->document()->findBlock(caret.selectionStart()).position();
-            if (column != 1) {
-                caret.deletePreviousChar();
-                MemoT->setTextCursor(caret);
-            }
-        } else if (ComEcho) {
-            MemoT->insertPlainText(QString(character));
-        }
+        if (character.unicode() == 8)
+            m_terminalPane->eraseLast();
+        else if (ComEcho)
+            m_terminalPane->appendTyped(QString(character));
     }
     return true;
 }

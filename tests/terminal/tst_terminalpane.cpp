@@ -1,0 +1,231 @@
+// The terminal pane as the board's transcript (text at the end, the view following it, the line
+// limit), the keyboard focus, and what the user is told about the port.
+
+#include "TerminalSession.h"
+
+#include "app/GlobVar_Unit.h"
+#include "app/SettingsStore.h"
+#include "app/StatusBar.h"
+#include "app/TRegistry.h"
+#include "app/TfrmTerminal.h"
+#include "serial/SerComm.h"
+#include "terminal/TerminalPane.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QToolBar>
+
+using namespace GlobVar;
+
+namespace {
+
+void placeCaret(QPlainTextEdit* pane, int position, int anchor = -1)
+{
+    QTextCursor caret = pane->textCursor();
+    caret.setPosition(anchor < 0 ? position : anchor);
+    if (anchor >= 0)
+        caret.setPosition(position, QTextCursor::KeepAnchor);
+    pane->setTextCursor(caret);
+}
+
+QByteArray numberedLines(int from, int to)
+{
+    QByteArray out;
+    for (int n = from; n <= to; ++n)
+        out += "LINE " + QByteArray::number(n) + "\r\n";
+    return out;
+}
+
+bool showsEnd(QPlainTextEdit* pane)
+{
+    const QScrollBar* bar = pane->verticalScrollBar();
+    return bar->value() == bar->maximum();
+}
+
+} // namespace
+
+class TerminalPaneTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void endRules_data();
+    void endRules();
+
+    void received_goesToTheEndWithCaretOrSelectionElsewhere();
+    void echoAndBackspace_actAtTheEndAndKeepTheSelection();
+    void view_followsTheEndUntilTheUserScrollsUp();
+
+    void undoHistory_isOffAndLinesAreLimited();
+    void maxLines_readFromAndWrittenBackToTheSettings();
+};
+
+void TerminalPaneTest::endRules_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QStringList>("steps"); // "r:" received, "t:" typed, "bs" backspace
+    QTest::addColumn<QString>("after");
+
+    QTest::newRow("split CR LF is one break") << "" << QStringList{"r:READY\r", "r:\n>"} << "READY\n>";
+    QTest::newRow("LF alone is a break") << ">" << QStringList{"r:\n"} << ">\n";
+    QTest::newRow("echo between CR and LF") << "" << QStringList{"r:A\r", "t:x", "r:\n"} << "A\nx\n";
+    QTest::newRow("CR erased before LF") << "" << QStringList{"r:A\r", "bs", "r:\n"} << "A\n";
+    QTest::newRow("backspace keeps the prompt") << "READY\n>" << QStringList{"bs"} << "READY\n>";
+    QTest::newRow("backspace after the prompt") << "READY\n>AB" << QStringList{"bs", "bs", "bs"} << "READY\n>";
+    QTest::newRow("backspace on an empty line joins") << "READY\n" << QStringList{"bs"} << "READY";
+    QTest::newRow("backspace in an empty pane") << "" << QStringList{"bs"} << "";
+}
+
+void TerminalPaneTest::endRules()
+{
+    QFETCH(QString, before);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, after);
+    QPlainTextEdit edit;
+    auto* pane = new TerminalPane(&edit);
+    edit.setPlainText(before);
+    for (const QString& step : steps) {
+        if (step.startsWith(QLatin1String("r:")))
+            pane->appendReceived(step.mid(2));
+        else if (step.startsWith(QLatin1String("t:")))
+            pane->appendTyped(step.mid(2));
+        else
+            pane->eraseLast();
+    }
+    QCOMPARE(edit.toPlainText(), after);
+}
+
+void TerminalPaneTest::received_goesToTheEndWithCaretOrSelectionElsewhere()
+{
+    TerminalSession s;
+    s.start();
+    QVERIFY(s.openPort());
+    QPlainTextEdit* pane = s.window->MemoT;
+    s.receive(">10 GOTO 5\r\n>");
+    // A click into earlier output.
+    placeCaret(pane, 4);
+    s.pty.write("PRINT 5");
+    QTRY_COMPARE(pane->toPlainText(), QStringLiteral(">10 GOTO 5\n>PRINT 5"));
+    QCOMPARE(pane->textCursor().position(), 4);
+    // A selection being copied stays as it is.
+    placeCaret(pane, 10, 4);
+    s.pty.write("\r\n>");
+    QTRY_COMPARE(pane->toPlainText(), QStringLiteral(">10 GOTO 5\n>PRINT 5\n>"));
+    QCOMPARE(pane->textCursor().selectedText(), QStringLiteral("GOTO 5"));
+    // A LF whose CR came in the chunk before is still one break, wherever the caret is.
+    s.receive("READY\r");
+    placeCaret(pane, 0);
+    s.pty.write("\n>");
+    QTRY_COMPARE(pane->toPlainText(), QStringLiteral(">10 GOTO 5\n>PRINT 5\n>READY\n>"));
+}
+
+void TerminalPaneTest::echoAndBackspace_actAtTheEndAndKeepTheSelection()
+{
+    TerminalSession s;
+    s.start();
+    s.action("mnuEcho")->trigger();
+    QVERIFY(s.openPort());
+    QPlainTextEdit* pane = s.window->MemoT;
+    s.receive("READY\r\n>");
+    placeCaret(pane, 5, 0); // "READY" selected
+    QTest::keyClicks(pane, QStringLiteral("AB"));
+    QCOMPARE(pane->toPlainText(), QStringLiteral("READY\n>AB"));
+    auto backspace = [&] {
+        QTest::sendKeyEvent(QTest::Press, pane, Qt::Key_Backspace, QStringLiteral("\b"), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, pane, Qt::Key_Backspace, QStringLiteral("\b"), Qt::NoModifier);
+    };
+    backspace();
+    backspace();
+    QCOMPARE(pane->toPlainText(), QStringLiteral("READY\n>"));
+    // The last line holds the prompt only: it stays.
+    backspace();
+    QCOMPARE(pane->toPlainText(), QStringLiteral("READY\n>"));
+    QCOMPARE(pane->textCursor().selectedText(), QStringLiteral("READY"));
+    QCOMPARE(s.sent(5), QByteArray("AB\x7f\x7f\x7f"));
+}
+
+void TerminalPaneTest::view_followsTheEndUntilTheUserScrollsUp()
+{
+    TerminalSession s;
+    s.start();
+    QVERIFY(s.openPort());
+    QPlainTextEdit* pane = s.window->MemoT;
+    QScrollBar* bar = pane->verticalScrollBar();
+    s.pty.write(numberedLines(1, 50) + ">");
+    QTRY_COMPARE(pane->document()->lastBlock().text(), QStringLiteral(">"));
+    QVERIFY(bar->maximum() > 0);
+    QVERIFY(showsEnd(pane));
+    QVERIFY(pane->cursorForPosition(QPoint(0, 0)).blockNumber() > 0);
+
+    // A click into the output on screen does not hold the view back.
+    QTest::mouseClick(pane->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(pane->textCursor().blockNumber() < 50);
+    s.pty.write(numberedLines(51, 60));
+    QTRY_COMPARE(pane->document()->lastBlock().text(), QString());
+    QVERIFY(showsEnd(pane));
+
+    // Scrolled up, the view stays where the user put it ...
+    bar->setValue(5);
+    s.pty.write(numberedLines(61, 70));
+    QTRY_COMPARE(pane->document()->lastBlock().previous().text(), QStringLiteral("LINE 70"));
+    QCOMPARE(bar->value(), 5);
+    // ... until the user scrolls back to the end.
+    bar->setValue(bar->maximum());
+    s.pty.write(numberedLines(71, 80));
+    QTRY_COMPARE(pane->document()->lastBlock().previous().text(), QStringLiteral("LINE 80"));
+    QVERIFY(showsEnd(pane));
+}
+
+void TerminalPaneTest::undoHistory_isOffAndLinesAreLimited()
+{
+    TerminalSession s;
+    s.start();
+    QPlainTextEdit* pane = s.window->MemoT;
+    QVERIFY(!pane->isUndoRedoEnabled());
+    QCOMPARE(pane->maximumBlockCount(), 100000);
+}
+
+void TerminalPaneTest::maxLines_readFromAndWrittenBackToTheSettings()
+{
+    {
+        // A first start, and a close that changed nothing, write no value for it.
+        TerminalSession s;
+        s.start();
+        s.window->SaveSettings();
+        TRegistry reg;
+        QVERIFY(reg.OpenKey(SettingsKey, false));
+        QVERIFY(!reg.ValueExists(QStringLiteral("TerminalMaxLines")));
+    }
+    ResetGlobals();
+    TerminalSession s;
+    {
+        TfrmTerminal firstStart; // writes the defaults
+        TRegistry reg;
+        QVERIFY(reg.OpenKey(SettingsKey, false));
+        reg.WriteInteger(QStringLiteral("TerminalMaxLines"), 3);
+    }
+    ResetGlobals();
+    s.start();
+    QCOMPARE(TerminalMaxLines, 3);
+    QVERIFY(s.openPort());
+    s.pty.write(numberedLines(1, 5) + ">");
+    QTRY_COMPARE(s.window->MemoT->document()->lastBlock().text(), QStringLiteral(">"));
+    // The oldest lines went first.
+    QCOMPARE(s.window->MemoT->toPlainText(), QStringLiteral("LINE 4\nLINE 5\n>"));
+
+    TerminalMaxLines = 0;
+    s.window->SaveSettings();
+    TRegistry reg;
+    QVERIFY(reg.OpenKey(SettingsKey, false));
+    QCOMPARE(reg.ReadInteger(QStringLiteral("TerminalMaxLines")), 0);
+}
+
+QTEST_MAIN(TerminalPaneTest)
+#include "tst_terminalpane.moc"
