@@ -4,11 +4,13 @@
 
 #include "app/GlobVar_Unit.h"
 #include "app/StatusBar.h"
+#include "app/StringTable.h"
 #include "app/TfrmTerminal.h"
 #include "basic/ProgramTransmission.h"
 #include "editor/PlainTextEditLines.h"
 #include "platform/HandOver.h"
 #include "platform/Prompts.h"
+#include "serial/PortMap.h"
 #include "serial/SerComm.h"
 #include "terminal/TerminalPane.h"
 #include "terminal/TerminalText.h"
@@ -24,6 +26,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <functional>
 #include <utility>
@@ -212,6 +215,7 @@ void TfrmTerminal::connectTerminal()
     MemoT->viewport()->setMouseTracking(true);
     m_terminalPane = new TerminalPane(MemoT);
     m_terminalPane->setMaxLines(TerminalMaxLines);
+    StatusBar1->setPanelToolTip(1, [this] { return portToolTip(); });
     m_keyPreview = new KeyPreview(this, isControlCKey, [this](QKeyEvent* event) { FormKeyUp(event); });
 }
 
@@ -221,10 +225,14 @@ void TfrmTerminal::connectTerminal()
 void TfrmTerminal::tbnCommOpenClick()
 {
     SerComm1->SetPortNum(ComPort);
+    // A port that cannot be opened leaves the buttons as they were; the warning says why.
     try {
         SerComm1->Open();
-    } catch (const std::exception&) {
-        // A port that cannot be opened leaves everything as it was; the user sees the buttons unchanged.
+    } catch (const ESerCommError& e) {
+        showOpenFailure(e.message(), e.SystemError());
+        return;
+    } catch (const std::exception& e) {
+        showOpenFailure(QString::fromLocal8Bit(e.what()), 0);
         return;
     }
     tbnCommOpen->setEnabled(false);
@@ -233,6 +241,25 @@ void TfrmTerminal::tbnCommOpenClick()
     tbnTransmit->setEnabled(true);
     if (EnvReturn)
         SerComm1->WriteByte(13);
+}
+
+void TfrmTerminal::showOpenFailure(const QString& error, int systemError)
+{
+    const int offset = StringTable::LanguageOffset(Language);
+    QString text = StringTable::LoadStr(561 + offset).arg(QStringLiteral("COM%1").arg(ComPort)) +
+                   QStringLiteral("\n\n") + error;
+    if (systemError == EACCES)
+        text += QStringLiteral("\n\n") + StringTable::LoadStr(562 + offset);
+    Prompts::instance().warning(StringTable::LoadStr(560 + offset), text);
+}
+
+QString TfrmTerminal::portToolTip() const
+{
+    const QString name = QStringLiteral("COM%1").arg(ComPort);
+    const QString path = PortMap::global().PathFor(name);
+    if (path.isEmpty())
+        return StringTable::LoadStr(563 + StringTable::LanguageOffset(Language)).arg(name);
+    return name + QStringLiteral(" = ") + path;
 }
 
 void TfrmTerminal::tbnCommCloseClick()

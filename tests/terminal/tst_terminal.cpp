@@ -50,7 +50,7 @@ class TerminalTest : public QObject {
 
 private slots:
     void buttons_followThePortState();
-    void failingOpen_leavesEverythingAsItWas();
+    void failingOpen_leavesTheButtonsAsTheyWere();
     void carriageReturnAfterOpen_onlyWhenAsked_data();
     void carriageReturnAfterOpen_onlyWhenAsked();
 
@@ -96,7 +96,7 @@ void TerminalTest::buttons_followThePortState()
     QVERIFY(s.window->SerComm1->IsOpen());
 }
 
-void TerminalTest::failingOpen_leavesEverythingAsItWas()
+void TerminalTest::failingOpen_leavesTheButtonsAsTheyWere()
 {
     TerminalSession s;
     ComPort = 3; // not mapped to any device
@@ -107,7 +107,7 @@ void TerminalTest::failingOpen_leavesEverythingAsItWas()
     QVERIFY(!s.action("tbnCommClose")->isEnabled());
     QVERIFY(!s.action("tbnTransmit")->isEnabled());
     QVERIFY(!s.action("tbnBreak")->isEnabled());
-    QVERIFY(s.prompts.shown.isEmpty());
+    QCOMPARE(s.prompts.texts(QStringLiteral("warning")).size(), 1);
 }
 
 void TerminalTest::carriageReturnAfterOpen_onlyWhenAsked_data()

@@ -23,6 +23,9 @@
 #include <QTextBlock>
 #include <QToolBar>
 
+#include <sys/fsuid.h>
+#include <unistd.h>
+
 using namespace GlobVar;
 
 namespace {
@@ -50,6 +53,20 @@ bool showsEnd(QPlainTextEdit* pane)
     return bar->value() == bar->maximum();
 }
 
+// Opens files as another user for as long as it lives, so that a root test run meets the access
+// checks a user meets. Only the file-system identity of this thread changes.
+class AsOtherUser final {
+public:
+    AsOtherUser() : m_before(::setfsuid(65534)) {}
+    ~AsOtherUser() { ::setfsuid(uid_t(m_before)); }
+    AsOtherUser(const AsOtherUser&) = delete;
+    AsOtherUser& operator=(const AsOtherUser&) = delete;
+    bool active() const { return ::setfsuid(uid_t(-1)) == 65534; }
+
+private:
+    int m_before;
+};
+
 } // namespace
 
 class TerminalPaneTest : public QObject {
@@ -65,6 +82,10 @@ private slots:
 
     void undoHistory_isOffAndLinesAreLimited();
     void maxLines_readFromAndWrittenBackToTheSettings();
+
+    void failingOpen_warnsInTheLanguageAndKeepsTheButtons();
+    void deniedAccess_addsTheGroupHint();
+    void portPanel_namesTheDevice();
 };
 
 void TerminalPaneTest::endRules_data()
@@ -225,6 +246,72 @@ void TerminalPaneTest::maxLines_readFromAndWrittenBackToTheSettings()
     TRegistry reg;
     QVERIFY(reg.OpenKey(SettingsKey, false));
     QCOMPARE(reg.ReadInteger(QStringLiteral("TerminalMaxLines")), 0);
+}
+
+void TerminalPaneTest::failingOpen_warnsInTheLanguageAndKeepsTheButtons()
+{
+    TerminalSession s;
+    ComPort = 3; // not mapped to any device
+    s.start();
+    s.action("tbnCommOpen")->trigger();
+    QVERIFY(!PortOpen);
+    QVERIFY(s.action("tbnCommOpen")->isEnabled());
+    QVERIFY(!s.action("tbnCommClose")->isEnabled());
+    QVERIFY(!s.action("tbnBreak")->isEnabled());
+    QCOMPARE(s.prompts.shown.size(), 1);
+    QCOMPARE(s.prompts.shown.last().kind, QStringLiteral("warning"));
+    QCOMPARE(s.prompts.shown.last().caption, QStringLiteral("Warnung"));
+    QCOMPARE(s.prompts.shown.last().text,
+             QStringLiteral("COM3 lässt sich nicht öffnen.\n\nSpecified device not found (COM3)."));
+
+    s.action("mnuEnglish")->trigger();
+    s.action("tbnCommOpen")->trigger();
+    QCOMPARE(s.prompts.shown.size(), 2);
+    QCOMPARE(s.prompts.shown.last().caption, QStringLiteral("Warning"));
+    QCOMPARE(s.prompts.shown.last().text,
+             QStringLiteral("COM3 cannot be opened.\n\nSpecified device not found (COM3)."));
+    QVERIFY(!s.prompts.shown.last().text.contains(QLatin1String("dialout")));
+}
+
+void TerminalPaneTest::deniedAccess_addsTheGroupHint()
+{
+    TerminalSession s;
+    const QString locked = s.dir.filePath(QStringLiteral("locked"));
+    {
+        QFile file(locked);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QFile::setPermissions(locked, QFileDevice::ReadOwner));
+    pointPort(1, locked);
+    s.start();
+    s.action("mnuEnglish")->trigger();
+    AsOtherUser other;
+    if (::geteuid() == 0 && !other.active())
+        QSKIP("running as root without a way to open files as another user: access is never denied");
+    s.action("tbnCommOpen")->trigger();
+    QVERIFY(!PortOpen);
+    QCOMPARE(s.prompts.shown.size(), 1);
+    const QString text = s.prompts.shown.last().text;
+    QVERIFY2(text.startsWith(QStringLiteral("COM1 cannot be opened.\n\nCan't open specified device ") + locked +
+                             QStringLiteral(" (Error 13, ")),
+             qPrintable(text));
+    QVERIFY2(text.endsWith(QStringLiteral("\n\nYour user may not open the device. Add it to the group dialout "
+                                          "(sudo adduser $USER dialout), then log out and in again.")),
+             qPrintable(text));
+}
+
+void TerminalPaneTest::portPanel_namesTheDevice()
+{
+    TerminalSession s;
+    s.start();
+    StatusBar* bar = s.window->StatusBar1;
+    QCOMPARE(bar->panelToolTip(1), QStringLiteral("COM1 = ") + s.pty.slavePath());
+    QCOMPARE(bar->panelAt(QPoint(bar->panelLeft(1) + 2, bar->height() / 2)), 1);
+    ComPort = 4;
+    QCOMPARE(bar->panelToolTip(1), QStringLiteral("COM4: kein Gerät zugeordnet"));
+    s.action("mnuEnglish")->trigger();
+    QCOMPARE(bar->panelToolTip(1), QStringLiteral("COM4: no device assigned"));
+    QCOMPARE(bar->panelToolTip(2), QString());
 }
 
 QTEST_MAIN(TerminalPaneTest)
