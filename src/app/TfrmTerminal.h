@@ -240,6 +240,8 @@ private:
     QObject* m_keyPreview = nullptr;
     // The terminal pane's transcript rules (received text, echo and erase at the end; line limit).
     class TerminalPane* m_terminalPane = nullptr;
+    // Gives the keyboard back to the pane in front (after a menu closed, a page change, an open).
+    void focusFrontPane();
     // The device behind the port number of status panel 1.
     QString portToolTip() const;
     // The warning for a port that did not open: the port's error text, and a hint where access was denied.

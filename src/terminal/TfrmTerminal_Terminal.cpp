@@ -19,11 +19,14 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -215,6 +218,18 @@ void TfrmTerminal::connectTerminal()
     MemoT->viewport()->setMouseTracking(true);
     m_terminalPane = new TerminalPane(MemoT);
     m_terminalPane->setMaxLines(TerminalMaxLines);
+
+    // A menu closed with Escape leaves the menu bar holding the keyboard, and the next letters
+    // typed would open menus. The focus goes back once the menu bar has let go of the menu.
+    for (QAction* top : MainMenu1->actions())
+        if (QMenu* menu = top->menu())
+            connect(menu, &QMenu::aboutToHide, this, [this] {
+                QTimer::singleShot(0, this, [this] {
+                    if (!QApplication::activePopupWidget())
+                        focusFrontPane();
+                });
+            });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { focusFrontPane(); });
     StatusBar1->setPanelToolTip(1, [this] { return portToolTip(); });
     m_keyPreview = new KeyPreview(this, isControlCKey, [this](QKeyEvent* event) { FormKeyUp(event); });
 }
@@ -241,6 +256,7 @@ void TfrmTerminal::tbnCommOpenClick()
     tbnTransmit->setEnabled(true);
     if (EnvReturn)
         SerComm1->WriteByte(13);
+    focusFrontPane();
 }
 
 void TfrmTerminal::showOpenFailure(const QString& error, int systemError)
@@ -260,6 +276,13 @@ QString TfrmTerminal::portToolTip() const
     if (path.isEmpty())
         return StringTable::LoadStr(563 + StringTable::LanguageOffset(Language)).arg(name);
     return name + QStringLiteral(" = ") + path;
+}
+
+void TfrmTerminal::focusFrontPane()
+{
+    // The keys typed next are meant for the board (or the editor), never for the menu bar or a
+    // toolbar that happened to keep the focus.
+    frontPane()->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmTerminal::tbnCommCloseClick()

@@ -86,6 +86,8 @@ private slots:
     void failingOpen_warnsInTheLanguageAndKeepsTheButtons();
     void deniedAccess_addsTheGroupHint();
     void portPanel_namesTheDevice();
+
+    void focus_returnsToThePaneAfterMenuPageAndOpen();
 };
 
 void TerminalPaneTest::endRules_data()
@@ -312,6 +314,44 @@ void TerminalPaneTest::portPanel_namesTheDevice()
     s.action("mnuEnglish")->trigger();
     QCOMPARE(bar->panelToolTip(1), QStringLiteral("COM4: no device assigned"));
     QCOMPARE(bar->panelToolTip(2), QString());
+}
+
+void TerminalPaneTest::focus_returnsToThePaneAfterMenuPageAndOpen()
+{
+    TerminalSession s;
+    s.start();
+    QVERIFY(s.openPort());
+    QPlainTextEdit* pane = s.window->MemoT;
+
+    // A menu opened and closed with Escape.
+    auto* terminalMenu = s.window->findChild<QMenu*>(QStringLiteral("mnuTerminal"));
+    QVERIFY(terminalMenu);
+    s.window->MainMenu1->setActiveAction(terminalMenu->menuAction());
+    QTRY_VERIFY(terminalMenu->isVisible());
+    QTest::keyClick(terminalMenu, Qt::Key_Escape);
+    QTRY_VERIFY(!terminalMenu->isVisible());
+    // What the window system does when a menu closes (the headless platform leaves it to us).
+    s.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+    QTRY_VERIFY(pane->hasFocus());
+    // The next letters go to the board, not to the menus.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("be"));
+    QCOMPARE(s.sent(2), QByteArray("be"));
+    QVERIFY(!QApplication::activePopupWidget());
+
+    // Back from the editor page while the focus was outside the pages.
+    s.window->PageControl1->setCurrentWidget(s.window->TSheetEd);
+    s.window->tbSteuerung->setFocus();
+    QTRY_VERIFY(s.window->tbSteuerung->hasFocus());
+    s.window->PageControl1->setCurrentWidget(s.window->TSheetTerm);
+    QTRY_VERIFY(pane->hasFocus());
+
+    // Opening the port from a toolbar that had taken the focus.
+    s.action("tbnCommClose")->trigger();
+    s.window->tbSteuerung->setFocus();
+    QTRY_VERIFY(!pane->hasFocus());
+    QVERIFY(s.openPort());
+    QTRY_VERIFY(pane->hasFocus());
 }
 
 QTEST_MAIN(TerminalPaneTest)
