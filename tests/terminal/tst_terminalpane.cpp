@@ -88,6 +88,7 @@ private slots:
     void portPanel_namesTheDevice();
 
     void focus_returnsToThePaneAfterMenuPageAndOpen();
+    void applyPortSettings_leavesTheButtonsClosed();
 };
 
 void TerminalPaneTest::endRules_data()
@@ -352,6 +353,24 @@ void TerminalPaneTest::focus_returnsToThePaneAfterMenuPageAndOpen()
     QTRY_VERIFY(!pane->hasFocus());
     QVERIFY(s.openPort());
     QTRY_VERIFY(pane->hasFocus());
+}
+
+void TerminalPaneTest::applyPortSettings_leavesTheButtonsClosed()
+{
+    TerminalSession s;
+    s.start();
+    QVERIFY(s.openPort());
+    ComBaudrate = 10;
+    s.window->ApplyPortSettings();
+    QVERIFY(!PortOpen);
+    QVERIFY(!s.window->SerComm1->IsOpen());
+    QCOMPARE(s.window->SerComm1->Baudrate(), br38400);
+    QVERIFY(s.action("tbnCommOpen")->isEnabled());
+    QVERIFY(!s.action("tbnCommClose")->isEnabled());
+    QVERIFY(!s.action("tbnTransmit")->isEnabled());
+    QVERIFY(!s.action("tbnBreak")->isEnabled());
+    // The user opens it again.
+    QVERIFY(s.openPort());
 }
 
 QTEST_MAIN(TerminalPaneTest)
