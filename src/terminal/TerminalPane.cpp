@@ -23,15 +23,27 @@ QTextCursor TerminalPane::endCursor() const
     return end;
 }
 
+bool TerminalPane::showsEnd() const
+{
+    const QScrollBar* bar = m_pane->verticalScrollBar();
+    if (bar->value() >= bar->maximum())
+        return true;
+    // Moving the caret to the end (Ctrl+End) scrolls only as far as the last line needs, which can
+    // stop a line short of the bar's end; the user is at the end all the same.
+    const QRect end = m_pane->cursorRect(endCursor());
+    return end.top() >= 0 && end.bottom() <= m_pane->viewport()->height();
+}
+
 template <typename Edit>
 void TerminalPane::atEnd(Edit edit)
 {
-    QScrollBar* bar = m_pane->verticalScrollBar();
-    const bool showingEnd = bar->value() >= bar->maximum();
+    const bool following = showsEnd();
     QTextCursor end = endCursor();
     edit(end);
-    if (showingEnd)
+    if (following) {
+        QScrollBar* bar = m_pane->verticalScrollBar();
         bar->setValue(bar->maximum());
+    }
 }
 
 bool TerminalPane::endFollowsReceivedCr() const

@@ -39,6 +39,8 @@ private:
     template <typename Edit>
     void atEnd(Edit edit);
     QTextCursor endCursor() const;
+    // Whether the last line is in view (the view then follows what is added).
+    bool showsEnd() const;
     bool endFollowsReceivedCr() const;
 
     QPlainTextEdit* m_pane;

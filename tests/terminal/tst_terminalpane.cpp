@@ -76,12 +76,10 @@ private slots:
     void endRules_data();
     void endRules();
 
-    void received_goesToTheEndWithCaretOrSelectionElsewhere();
     void echoAndBackspace_actAtTheEndAndKeepTheSelection();
     void view_followsTheEndUntilTheUserScrollsUp();
 
-    void undoHistory_isOffAndLinesAreLimited();
-    void maxLines_readFromAndWrittenBackToTheSettings();
+    void lineLimit_andNoUndo_fromTheSettings();
 
     void failingOpen_warnsInTheLanguageAndKeepsTheButtons();
     void deniedAccess_addsTheGroupHint();
@@ -124,30 +122,6 @@ void TerminalPaneTest::endRules()
             pane->eraseLast();
     }
     QCOMPARE(edit.toPlainText(), after);
-}
-
-void TerminalPaneTest::received_goesToTheEndWithCaretOrSelectionElsewhere()
-{
-    TerminalSession s;
-    s.start();
-    QVERIFY(s.openPort());
-    QPlainTextEdit* pane = s.window->MemoT;
-    s.receive(">10 GOTO 5\r\n>");
-    // A click into earlier output.
-    placeCaret(pane, 4);
-    s.pty.write("PRINT 5");
-    QTRY_COMPARE(pane->toPlainText(), QStringLiteral(">10 GOTO 5\n>PRINT 5"));
-    QCOMPARE(pane->textCursor().position(), 4);
-    // A selection being copied stays as it is.
-    placeCaret(pane, 10, 4);
-    s.pty.write("\r\n>");
-    QTRY_COMPARE(pane->toPlainText(), QStringLiteral(">10 GOTO 5\n>PRINT 5\n>"));
-    QCOMPARE(pane->textCursor().selectedText(), QStringLiteral("GOTO 5"));
-    // A LF whose CR came in the chunk before is still one break, wherever the caret is.
-    s.receive("READY\r");
-    placeCaret(pane, 0);
-    s.pty.write("\n>");
-    QTRY_COMPARE(pane->toPlainText(), QStringLiteral(">10 GOTO 5\n>PRINT 5\n>READY\n>"));
 }
 
 void TerminalPaneTest::echoAndBackspace_actAtTheEndAndKeepTheSelection()
@@ -205,23 +179,22 @@ void TerminalPaneTest::view_followsTheEndUntilTheUserScrollsUp()
     s.pty.write(numberedLines(71, 80));
     QTRY_COMPARE(pane->document()->lastBlock().previous().text(), QStringLiteral("LINE 80"));
     QVERIFY(showsEnd(pane));
+    // Ctrl+End scrolls only as far as the last line needs, which may be short of the bar's end.
+    bar->setValue(5);
+    QTest::keyClick(pane, Qt::Key_End, Qt::ControlModifier);
+    s.pty.write(numberedLines(81, 90));
+    QTRY_COMPARE(pane->document()->lastBlock().previous().text(), QStringLiteral("LINE 90"));
+    QVERIFY(showsEnd(pane));
 }
 
-void TerminalPaneTest::undoHistory_isOffAndLinesAreLimited()
-{
-    TerminalSession s;
-    s.start();
-    QPlainTextEdit* pane = s.window->MemoT;
-    QVERIFY(!pane->isUndoRedoEnabled());
-    QCOMPARE(pane->maximumBlockCount(), 100000);
-}
-
-void TerminalPaneTest::maxLines_readFromAndWrittenBackToTheSettings()
+void TerminalPaneTest::lineLimit_andNoUndo_fromTheSettings()
 {
     {
-        // A first start, and a close that changed nothing, write no value for it.
+        // Built in: 100,000 lines. A first start, and a close that changed nothing, write no value.
         TerminalSession s;
         s.start();
+        QVERIFY(!s.window->MemoT->isUndoRedoEnabled());
+        QCOMPARE(s.window->MemoT->maximumBlockCount(), 100000);
         s.window->SaveSettings();
         TRegistry reg;
         QVERIFY(reg.OpenKey(SettingsKey, false));
