@@ -19,6 +19,8 @@ quint32 EditorColor;
 int EnvFilter;
 bool EnvReturn, EnvMReturn, EnvOReturn, EnvBreak, EnvFraming, EnvOverflow, EnvRxBuffer, EnvParity, EnvTxBuffer;
 QString SourceCodePfad;
+int TerminalMaxLines;
+bool TerminalMaxLinesStored;
 
 QString CurrentFileName;
 QString PreviousFileName;
@@ -76,6 +78,8 @@ void ResetGlobals()
     EnvReturn = EnvMReturn = EnvOReturn = EnvBreak = EnvFraming = EnvOverflow = EnvRxBuffer = EnvParity =
         EnvTxBuffer = false;
     SourceCodePfad.clear();
+    TerminalMaxLines = TerminalMaxLinesDefault;
+    TerminalMaxLinesStored = false;
 
     DefaultFileName = UnnamedText(1);
     CurrentFileName = DefaultFileName;

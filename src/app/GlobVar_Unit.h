@@ -26,6 +26,12 @@ extern int EnvFilter;
 extern bool EnvReturn, EnvMReturn, EnvOReturn, EnvBreak, EnvFraming, EnvOverflow, EnvRxBuffer, EnvParity,
     EnvTxBuffer;
 extern QString SourceCodePfad;
+// Lines the terminal pane keeps, the oldest going first; 0 keeps all. Written back only when the
+// settings held it or it differs from the built-in value, so that a first start writes what it
+// always wrote.
+extern int TerminalMaxLines;
+extern bool TerminalMaxLinesStored;
+constexpr int TerminalMaxLinesDefault = 100000;
 
 // Run-time state.
 extern QString CurrentFileName;

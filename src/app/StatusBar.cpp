@@ -1,8 +1,10 @@
 #include "StatusBar.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QToolTip>
 
 StatusBar::StatusBar(QWidget* parent) : QWidget(parent)
 {
@@ -56,6 +58,54 @@ void StatusBar::resizeEvent(QResizeEvent* event)
     emit resized();
 }
 
+void StatusBar::setPanelToolTip(int index, std::function<QString()> source)
+{
+    if (index < 0 || index >= m_panels.size())
+        return;
+    m_toolTips.resize(m_panels.size());
+    m_toolTips[index] = std::move(source);
+}
+
+QString StatusBar::panelToolTip(int index) const
+{
+    const auto& source = m_toolTips.value(index);
+    return source ? source() : QString();
+}
+
+int StatusBar::drawnWidth(int index, int left) const
+{
+    return index + 1 == m_panels.size() ? qMax(0, width() - left) : shownWidth(index);
+}
+
+int StatusBar::panelAt(const QPoint& point) const
+{
+    if (!rect().contains(point))
+        return -1;
+    int x = 0;
+    for (int i = 0; i < m_panels.size(); ++i) {
+        const int w = drawnWidth(i, x);
+        if (point.x() >= x && point.x() < x + w)
+            return i;
+        x += w;
+    }
+    return -1;
+}
+
+bool StatusBar::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QString text = panelToolTip(panelAt(help->pos()));
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), text, this);
+    }
+    return true;
+}
+
 QSize StatusBar::sizeHint() const { return {panelLeft(int(m_panels.size())), 23}; }
 
 void StatusBar::paintEvent(QPaintEvent*)
@@ -64,7 +114,7 @@ void StatusBar::paintEvent(QPaintEvent*)
     int x = 0;
     for (int i = 0; i < m_panels.size(); ++i) {
         const Panel& p = m_panels[i];
-        const int w = i + 1 == m_panels.size() ? qMax(0, width() - x) : shownWidth(i);
+        const int w = drawnWidth(i, x);
         if (w > 0) {
             const QRect r(x, 1, w - 2, height() - 2);
             if (p.bevel) {

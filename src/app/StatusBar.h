@@ -3,6 +3,8 @@
 #include <QVector>
 #include <QWidget>
 
+#include <functional>
+
 // A status bar of fixed panels, each with its own width, alignment and bevel. Widths are kept as set,
 // also when negative (a panel squeezed to nothing); the last panel extends to the right edge. A panel
 // that fits its text is shown at least as wide as its text needs, so that nothing is cut off.
@@ -33,6 +35,11 @@ public:
     int shownWidth(int index) const;
     // Left edge of a panel in the bar's coordinates.
     int panelLeft(int index) const;
+    // A panel's tool tip, asked for each time it is shown, so that it tells the state of that moment.
+    void setPanelToolTip(int index, std::function<QString()> source);
+    QString panelToolTip(int index) const;
+    // The panel at a point of the bar, or -1.
+    int panelAt(const QPoint& point) const;
 
     QSize sizeHint() const override;
 
@@ -40,9 +47,13 @@ signals:
     void resized();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    int drawnWidth(int index, int left) const;
+
     QVector<Panel> m_panels;
+    QVector<std::function<QString()>> m_toolTips;
 };

@@ -810,8 +810,9 @@ void TfrmTerminal::mnuBeendenClick()
 
 void TfrmTerminal::ApplyPortSettings()
 {
+    // Through the toolbar's command, so that the buttons show the closed port.
     if (PortOpen)
-        SerComm1->Close();
+        tbnCommCloseClick();
     PortCodes::ApplyPortCodes(*SerComm1, ComPort, ComBaudrate, ComDatenbits, ComParity, ComStopbits);
 }
 

@@ -212,7 +212,7 @@ protected:
 
 private:
     void connectTerminal();
-    // Shows received bytes in the terminal pane at its caret, replacing a selection.
+    // Shows received bytes at the end of the terminal pane.
     void insertReceived(const QByteArray& bytes);
     void setTerminalClearEnabled();
     void showCaretPosition();
@@ -268,6 +268,12 @@ private:
     bool m_ownWindowClosed = false;
     // FormClose has run: the settings are saved and their accessor released.
     bool m_closeDone = false;
-    // The caret position right behind received text that ended with a CR; -1 otherwise.
-    int m_afterReceivedCr = -1;
+    // The terminal pane's transcript rules (received text, echo and erase at the end; line limit).
+    class TerminalPane* m_terminalPane = nullptr;
+    // Gives the keyboard back to the pane in front (after a menu closed, a page change, an open).
+    void focusFrontPane();
+    // The device behind the port number of status panel 1.
+    QString portToolTip() const;
+    // The warning for a port that did not open: the port's error text, and a hint where access was denied.
+    void showOpenFailure(const QString& error, int systemError);
 };

@@ -4,6 +4,7 @@
 #include "TRegistry.h"
 #include "TfrmTerminal.h"
 #include "platform/Errors.h"
+#include "terminal/TerminalPane.h"
 
 #include <QAction>
 #include <QDir>
@@ -170,6 +171,13 @@ void TfrmTerminal::LoadSettings()
     }
 
     CurrentFileName = QStringLiteral("ohne Namen");
+
+    // Read last: a damaged value here costs no other setting.
+    TerminalMaxLinesStored = reg.ValueExists(QStringLiteral("TerminalMaxLines"));
+    if (TerminalMaxLinesStored) {
+        TerminalMaxLines = reg.ReadInteger(QStringLiteral("TerminalMaxLines"));
+        m_terminalPane->setMaxLines(TerminalMaxLines);
+    }
 }
 
 // Name, size and colour of a pane's font, each applied as soon as it is read, so that a value that
@@ -251,6 +259,9 @@ void TfrmTerminal::SaveSettings()
 
         for (int k = 1; k <= RecentCount; ++k)
             reg.WriteString(QStringLiteral("Dateipfad%1").arg(k), RecentFiles.value(k - 1));
+
+        if (TerminalMaxLinesStored || TerminalMaxLines != TerminalMaxLinesDefault)
+            reg.WriteInteger(QStringLiteral("TerminalMaxLines"), TerminalMaxLines);
     } catch (...) {
         // What was set before the failure is still written, as it was when every value went to the file
         // on its own.

@@ -197,7 +197,7 @@ void TSerCustomComm::RequireClosed() const
 
 void TSerCustomComm::RaiseCommError(const QString& format, int errorCode) const
 {
-    throw ESerCommError(SerFormatError(format, errorCode));
+    throw ESerCommError(SerFormatError(format, errorCode), errorCode);
 }
 
 void TSerCustomComm::VerifyCall(bool success, const QString& format, int errorCode) const
@@ -259,7 +259,7 @@ void TSerCustomComm::CreateHandle()
     }
     if (fd < 0) {
         if (error == ENOENT)
-            throw ESerCommError(QStringLiteral("Specified device not found (%1).").arg(path));
+            throw ESerCommError(QStringLiteral("Specified device not found (%1).").arg(path), ENOENT);
         RaiseCommError(QStringLiteral("Can't open specified device ") + escapePercent(path) +
                            QStringLiteral(" (Error %d, %s)"),
                        error);

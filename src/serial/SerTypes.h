@@ -107,9 +107,19 @@ using TSerCommRxCharEvent = std::function<void(TSerCustomComm* Sender, int Count
 using TSerCommRxBufEvent = std::function<void(TSerCustomComm* Sender, const uint8_t* Data, int Count)>;
 
 // The one error type of the port component. Its messages are English in every interface language.
+// Errors of a system call also carry its errno, so that a caller can tell the user what to do about
+// it (a denied access, say) without reading the message.
 class ESerCommError final : public TalomaError {
 public:
-    using TalomaError::TalomaError;
+    explicit ESerCommError(const QString& message, int systemError = 0)
+        : TalomaError(message), m_systemError(systemError)
+    {
+    }
+    // The errno of the failed call; 0 when the error is not a system call's.
+    int SystemError() const noexcept { return m_systemError; }
+
+private:
+    int m_systemError;
 };
 
 // Fills a message format of the component: "%d" takes the error code in decimal, "%s" the system's

@@ -4,28 +4,35 @@
 
 #include "app/GlobVar_Unit.h"
 #include "app/StatusBar.h"
+#include "app/StringTable.h"
 #include "app/TfrmTerminal.h"
 #include "basic/ProgramTransmission.h"
 #include "editor/PlainTextEditLines.h"
 #include "platform/HandOver.h"
 #include "platform/Prompts.h"
+#include "serial/PortMap.h"
 #include "serial/SerComm.h"
+#include "terminal/TerminalPane.h"
 #include "terminal/TerminalText.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
-#include <utility>
+#include <cerrno>
 #include <exception>
 #include <functional>
+#include <utility>
 
 using namespace GlobVar;
 
@@ -209,6 +216,21 @@ void TfrmTerminal::connectTerminal()
 
     MemoT->installEventFilter(this);
     MemoT->viewport()->setMouseTracking(true);
+    m_terminalPane = new TerminalPane(MemoT);
+    m_terminalPane->setMaxLines(TerminalMaxLines);
+
+    // A menu closed with Escape leaves the menu bar holding the keyboard, and the next letters
+    // typed would open menus. The focus goes back once the menu bar has let go of the menu.
+    for (QAction* top : MainMenu1->actions())
+        if (QMenu* menu = top->menu())
+            connect(menu, &QMenu::aboutToHide, this, [this] {
+                QTimer::singleShot(0, this, [this] {
+                    if (!QApplication::activePopupWidget())
+                        focusFrontPane();
+                });
+            });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { focusFrontPane(); });
+    StatusBar1->setPanelToolTip(1, [this] { return portToolTip(); });
     m_keyPreview = new KeyPreview(this, isControlCKey, [this](QKeyEvent* event) { FormKeyUp(event); });
 }
 
@@ -218,10 +240,14 @@ void TfrmTerminal::connectTerminal()
 void TfrmTerminal::tbnCommOpenClick()
 {
     SerComm1->SetPortNum(ComPort);
+    // A port that cannot be opened leaves the buttons as they were; the warning says why.
     try {
         SerComm1->Open();
-    } catch (const std::exception&) {
-        // A port that cannot be opened leaves everything as it was; the user sees the buttons unchanged.
+    } catch (const ESerCommError& e) {
+        showOpenFailure(e.message(), e.SystemError());
+        return;
+    } catch (const std::exception& e) {
+        showOpenFailure(QString::fromLocal8Bit(e.what()), 0);
         return;
     }
     tbnCommOpen->setEnabled(false);
@@ -230,6 +256,33 @@ void TfrmTerminal::tbnCommOpenClick()
     tbnTransmit->setEnabled(true);
     if (EnvReturn)
         SerComm1->WriteByte(13);
+    focusFrontPane();
+}
+
+void TfrmTerminal::showOpenFailure(const QString& error, int systemError)
+{
+    const int offset = StringTable::LanguageOffset(Language);
+    QString text = StringTable::LoadStr(561 + offset).arg(QStringLiteral("COM%1").arg(ComPort)) +
+                   QStringLiteral("\n\n") + error;
+    if (systemError == EACCES)
+        text += QStringLiteral("\n\n") + StringTable::LoadStr(562 + offset);
+    Prompts::instance().warning(StringTable::LoadStr(560 + offset), text);
+}
+
+QString TfrmTerminal::portToolTip() const
+{
+    const QString name = QStringLiteral("COM%1").arg(ComPort);
+    const QString path = PortMap::global().PathFor(name);
+    if (path.isEmpty())
+        return StringTable::LoadStr(563 + StringTable::LanguageOffset(Language)).arg(name);
+    return name + QStringLiteral(" = ") + path;
+}
+
+void TfrmTerminal::focusFrontPane()
+{
+    // The keys typed next are meant for the board (or the editor), never for the menu bar or a
+    // toolbar that happened to keep the focus.
+    frontPane()->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmTerminal::tbnCommCloseClick()
@@ -257,16 +310,7 @@ void TfrmTerminal::SerComm1RxChar(int /*count*/)
 
 void TfrmTerminal::insertReceived(const QByteArray& bytes)
 {
-    if (bytes.isEmpty())
-        return;
-    QString text = TerminalText::fromBytes(bytes);
-    // The pane makes a new line of a CR and of a LF alike, and of the pair together. A pair that
-    // arrived split over two chunks is still one line break.
-    const QTextCursor caret = MemoT->textCursor();
-    if (text.startsWith(QLatin1Char('\n')) && !caret.hasSelection() && caret.position() == m_afterReceivedCr)
-        text.remove(0, 1);
-    MemoT->insertPlainText(text);
-    m_afterReceivedCr = text.endsWith(QLatin1Char('\r')) ? MemoT->textCursor().position() : -1;
+    m_terminalPane->appendReceived(TerminalText::fromBytes(bytes));
 }
 
 void TfrmTerminal::SerComm1TxEmpty()
@@ -313,17 +357,10 @@ bool TfrmTerminal::MemoTKeyPress(QKeyEvent* event)
         const int byte = TerminalText::byteForKey(character.unicode());
         if (byte >= 0)
             SerComm1->WriteByte(uint8_t(byte));
-        QTextCursor caret = MemoT->textCursor();
-        if (character.unicode() == 8) {
-            // The prompt in the first column is kept: backspace in the second column does nothing.
-            const int column = caret.selectionStart() - MemoT->document()->findBlock(caret.selectionStart()).position();
-            if (column != 1) {
-                caret.deletePreviousChar();
-                MemoT->setTextCursor(caret);
-            }
-        } else if (ComEcho) {
-            MemoT->insertPlainText(QString(character));
-        }
+        if (character.unicode() == 8)
+            m_terminalPane->eraseLast();
+        else if (ComEcho)
+            m_terminalPane->appendTyped(QString(character));
     }
     return true;
 }

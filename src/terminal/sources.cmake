@@ -4,4 +4,5 @@ list(APPEND CORE_SOURCES
 list(APPEND UI_SOURCES
     terminal/TfrmFTaste.h terminal/TfrmFTaste.cpp
     terminal/TfrmTerminal_Terminal.cpp
+    terminal/TerminalPane.h terminal/TerminalPane.cpp
 )
