@@ -683,8 +683,8 @@ void TfrmTerminal::FormActivate()
         emit firstActivation();
     }
     if (StartFileGiven) {
-        PageControl1->setTabText(PageControl1->indexOf(TSheetEd),
-                                 QStringLiteral("Editor - ") + QFileInfo(CurrentFileName).fileName());
+        // A document changed meanwhile (a text restored after a signal) keeps its mark.
+        PageControl1->setTabText(PageControl1->indexOf(TSheetEd), editorCaption(EditorModified));
         PageControl1->setCurrentWidget(TSheetEd);
         RTF->setFocus();
         StartFileGiven = false;

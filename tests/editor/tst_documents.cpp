@@ -783,6 +783,20 @@ void DocumentsTest::endedBySignal_unsavedTextOfferedAtNextStart()
     QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
     QCOMPARE(readFile(path), QByteArray("10 REM\r\n20 PRINT \"\xe4\""));
 
+    // Restored over a file named at start: the first activation brings the editor forward, marked.
+    typeText("\n25 REM");
+    m_window->terminateBySignal(SIGTERM);
+    m_window.reset();
+    ResetGlobals();
+    m_window = std::make_unique<TfrmTerminal>(QStringList{path});
+    m_prompts->answers.enqueue(Answer::Yes);
+    m_window->offerRecovery();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetEd);
+    QCOMPARE(editorCaption(), QString("Editor - work.bas *"));
+    QVERIFY(m_window->RTF->toPlainText().contains("25 REM"));
+
     // An unnamed text comes back unnamed; No discards it.
     typeText("\n30 END");
     m_window->mnuSaveAsClick(); // cancelled: nothing queued
@@ -801,7 +815,7 @@ void DocumentsTest::endedBySignal_unsavedTextOfferedAtNextStart()
     QVERIFY(!RecoveryFile::read());
     // Nothing kept, nothing asked.
     m_window->offerRecovery();
-    QCOMPARE(m_prompts->texts("confirm").size(), 4);
+    QCOMPARE(m_prompts->texts("confirm").size(), 5);
 }
 
 QTEST_MAIN(DocumentsTest)
