@@ -4,6 +4,8 @@
 
 #include <QLoggingCategory>
 
+#include <new>
+
 Q_LOGGING_CATEGORY(lcPrompts, "taloma.prompts")
 
 namespace {
@@ -41,6 +43,9 @@ QString errorText(const std::exception& e)
 {
     if (auto* own = dynamic_cast<const TalomaError*>(&e))
         return own->message();
+    // The library's own word for it says nothing to a user.
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return QStringLiteral("Nicht genug Arbeitsspeicher für diesen Befehl (std::bad_alloc).");
     return QString::fromLocal8Bit(e.what());
 }
 

@@ -9,12 +9,15 @@
 #include <QTest>
 #include <QTimer>
 
+#include <new>
+
 class ApplicationTest : public QObject {
     Q_OBJECT
 
 private slots:
     void exceptionFromClickHandler_isShownAndProgramGoesOn();
     void exceptionFromTimer_isShownAndEventLoopGoesOn();
+    void outOfMemory_saysSoInWords();
 };
 
 void ApplicationTest::exceptionFromClickHandler_isShownAndProgramGoesOn()
@@ -43,6 +46,14 @@ void ApplicationTest::exceptionFromTimer_isShownAndEventLoopGoesOn()
     QTimer::singleShot(20, [&] { later = true; });
     QTRY_VERIFY(later);
     QCOMPARE(prompts.texts("message"), QStringList{"plain failure"});
+}
+
+void ApplicationTest::outOfMemory_saysSoInWords()
+{
+    ScriptedPrompts prompts;
+    runCommand([] { throw std::bad_alloc(); });
+    QCOMPARE(prompts.texts("message"),
+             QStringList{"Nicht genug Arbeitsspeicher für diesen Befehl (std::bad_alloc)."});
 }
 
 int main(int argc, char** argv)
