@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "editor/RecentFileList.h"
+
 // The program's global state: one variable per persisted setting, named after its settings value,
 // and the run-time globals shared by the main window, the editor commands and the dialogs.
 namespace GlobVar {
@@ -61,8 +63,8 @@ extern QString HelpFile;
 // Display texts of the line parameters ("9600", "8", "N", "1") and of the handshake.
 extern QString BaudText, DataBitsChar, ParityChar, StopBitsText, HandshakeText;
 
-constexpr int RecentMax = 4;
-constexpr int RecentNameMax = 150;
+constexpr int RecentMax = RecentFileList::MaxEntries;
+constexpr int RecentNameMax = RecentFileList::MaxNameLength;
 
 // The settings key of the current user.
 inline const QString SettingsKey = QStringLiteral("\\Software\\Orvik\\Taloma-Terminal\\2.0");

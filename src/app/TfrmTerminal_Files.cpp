@@ -7,6 +7,7 @@
 
 #include "editor/DocumentText.h"
 #include "editor/ProgramFile.h"
+#include "editor/RecentFileList.h"
 #include "editor/RecoveryFile.h"
 #include "editor/Rtf.h"
 #include "platform/Prompts.h"
@@ -31,16 +32,6 @@ QString extensionOf(const QString& path)
     const QString name = fileNameOnly(path);
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : name.mid(dot);
-}
-
-// Names are compared ignoring the case of the letters A to Z only.
-QString foldAsciiCase(const QString& s)
-{
-    QString out = s;
-    for (QChar& c : out)
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + 32);
-    return out;
 }
 
 // A file is read and written as rich text when its own name ends in ".rtf", whatever was open before.
@@ -174,28 +165,10 @@ void TfrmTerminal::openDocument(const QString& path)
 void TfrmTerminal::AddRecentFile()
 {
     N4->setVisible(true);
-    // The list holds names cut to their limit, so a long name is compared in its cut form; otherwise
-    // reopening a long path would add it again each time.
-    const QString name = CurrentFileName.left(RecentNameMax);
-    const QString key = foldAsciiCase(name);
-    if (RecentCount >= 1 && foldAsciiCase(RecentFiles.value(0)) == key)
+    if (!RecentFileList::add(RecentFiles, RecentCount, CurrentFileName))
         return;
-    int found = -1;
-    for (int k = 1; k < RecentCount; ++k)
-        if (foldAsciiCase(RecentFiles.value(k)) == key)
-            found = k;
-    while (RecentFiles.size() < RecentMax)
-        RecentFiles.append(QString());
-    if (found > 0) {
-        RecentFiles.removeAt(found);
-    } else {
-        RecentFiles.removeLast();
-        RecentCount = qMin(RecentCount + 1, RecentMax);
-    }
-    RecentFiles.prepend(name);
-    RecentFiles = RecentFiles.mid(0, RecentMax);
     for (int k = 0; k < RecentCount; ++k) {
-        const QString caption = QStringLiteral("&%1 ").arg(k + 1) + RecentFiles[k];
+        const QString caption = RecentFileList::caption(k, RecentFiles[k]);
         mnuDateiNr[k]->setText(caption);
         mnuDateiNr[k]->setVisible(true);
         popmnuDLItems[k]->setText(caption);

@@ -5,4 +5,5 @@ list(APPEND CORE_SOURCES
 list(APPEND CORE_SOURCES
     editor/DocumentText.h editor/DocumentText.cpp
     editor/RecoveryFile.h editor/RecoveryFile.cpp
+    editor/RecentFileList.h editor/RecentFileList.cpp
 )
