@@ -224,6 +224,8 @@ private:
     // The handler runs when the item is triggered; an exception from it is shown and goes no further.
     void connectCommand(QAction* item, void (TfrmTerminal::*handler)());
     void buildMenus();
+    void addRecentFileItems(QMenu* menu);
+    void buildPopupMenus();
     void buildToolbars();
     void buildPages();
     void buildStatusBar();

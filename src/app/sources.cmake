@@ -16,6 +16,8 @@ list(APPEND UI_SOURCES
     app/TfrmTerminal_Settings.cpp
     app/TfrmTerminal_Files.cpp
     app/TfrmTerminal_Basic.cpp
+    app/TfrmTerminal_Commands.cpp
+    ../resources/icons.qrc
     app/Startup.h app/Startup.cpp
 )
 # The settings store has a list of its own.
