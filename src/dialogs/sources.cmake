@@ -6,6 +6,6 @@ list(APPEND UI_SOURCES
     dialogs/TfrmComPort.h dialogs/TfrmComPort.cpp
     dialogs/Info_Unit.h dialogs/Info_Unit.cpp
     dialogs/TfrmTab.h dialogs/TfrmTab.cpp
+    dialogs/ReNum_Unit.h dialogs/ReNum_Unit.cpp
+    dialogs/AutoNum_Unit.h dialogs/AutoNum_Unit.cpp
 )
-# The renumbering and auto-numbering dialogs have a list of their own.
-include(${CMAKE_CURRENT_LIST_DIR}/basic_dialogs.cmake OPTIONAL)
