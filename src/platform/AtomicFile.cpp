@@ -17,7 +17,9 @@ namespace {
 // As many hops as the system itself follows before it gives up with ELOOP.
 constexpr int MaxLinkHops = 40;
 
-Failure systemFailure(int error) { return Failure{Failure::Kind::System, error}; }
+Failure systemFailure(int error) {
+    return Failure{Failure::Kind::System, error};
+}
 
 bool writeAll(int fd, const char* data, qsizetype size) {
     while (size > 0) {

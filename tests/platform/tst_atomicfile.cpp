@@ -29,22 +29,18 @@ private slots:
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    QStringList entries(const QString& folder = {}) const
-    {
+    QStringList entries(const QString& folder = {}) const {
         return QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
-    QByteArray bytes(const QString& name) const
-    {
+    QByteArray bytes(const QString& name) const {
         QFile f(path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
     }
-    void put(const QString& name, const QByteArray& data) const
-    {
+    void put(const QString& name, const QByteArray& data) const {
         QFile f(path(name));
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(data) == data.size());
     }
-    mode_t modeOf(const QString& name) const
-    {
+    mode_t modeOf(const QString& name) const {
         struct stat st {};
         return ::stat(QFile::encodeName(path(name)).constData(), &st) == 0 ? st.st_mode & 07777 : mode_t(07777);
     }
@@ -53,26 +49,25 @@ private:
 namespace {
 
 // "kind/error" of a replace() result, or "done", for readable comparisons.
-QString outcome(const std::optional<Failure>& failure)
-{
+QString outcome(const std::optional<Failure>& failure) {
     if (!failure)
         return QStringLiteral("done");
     static const char* const kinds[] = {"folder", "not regular", "read-only", "system"};
     return QStringLiteral("%1/%2").arg(QLatin1String(kinds[int(failure->kind)])).arg(failure->error);
 }
 
-QString failed(const char* kind, int error) { return QStringLiteral("%1/%2").arg(QLatin1String(kind)).arg(error); }
+QString failed(const char* kind, int error) {
+    return QStringLiteral("%1/%2").arg(QLatin1String(kind)).arg(error);
+}
 
 } // namespace
 
-void AtomicFileTest::init()
-{
+void AtomicFileTest::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
 
-void AtomicFileTest::failedWrite_leavesOldFileOrNoneAndNoTemporary_data()
-{
+void AtomicFileTest::failedWrite_leavesOldFileOrNoneAndNoTemporary_data() {
     QTest::addColumn<bool>("oldFile");
     QTest::newRow("over an old file") << true;
     QTest::newRow("new file") << false;
@@ -80,14 +75,13 @@ void AtomicFileTest::failedWrite_leavesOldFileOrNoneAndNoTemporary_data()
 
 // A file size limit makes the write itself fail part-way, after the temporary file exists, as a full
 // disk would.
-void AtomicFileTest::failedWrite_leavesOldFileOrNoneAndNoTemporary()
-{
+void AtomicFileTest::failedWrite_leavesOldFileOrNoneAndNoTemporary() {
     QFETCH(bool, oldFile);
     if (oldFile)
         put("data", "old content");
     const QStringList before = entries();
 
-    rlimit saved {};
+    rlimit saved{};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = saved;
@@ -103,8 +97,7 @@ void AtomicFileTest::failedWrite_leavesOldFileOrNoneAndNoTemporary()
         QCOMPARE(bytes("data"), QByteArray("old content"));
 }
 
-void AtomicFileTest::links_areFollowedAndStayLinks()
-{
+void AtomicFileTest::links_areFollowedAndStayLinks() {
     // A chain of relative links into another folder: each is read from its own folder.
     QVERIFY(QDir(m_dir->path()).mkdir("real"));
     put("real/prog.bas", "old");
@@ -128,8 +121,7 @@ void AtomicFileTest::links_areFollowedAndStayLinks()
 }
 
 // Links that lead back to themselves name no file: nothing may be put in place of one of them.
-void AtomicFileTest::linkCycle_isRefusedAndChangesNothing()
-{
+void AtomicFileTest::linkCycle_isRefusedAndChangesNothing() {
     QCOMPARE(::symlink("b", QFile::encodeName(path("a")).constData()), 0);
     QCOMPARE(::symlink("a", QFile::encodeName(path("b")).constData()), 0);
     QCOMPARE(outcome(AtomicFile::replace(path("a"), "lost")), failed("system", ELOOP));
@@ -138,8 +130,7 @@ void AtomicFileTest::linkCycle_isRefusedAndChangesNothing()
     QCOMPARE(entries(), (QStringList{"a", "b"}));
 }
 
-void AtomicFileTest::refusals_data()
-{
+void AtomicFileTest::refusals_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("refuseReadOnly");
     QTest::addColumn<QString>("expected");
@@ -154,8 +145,7 @@ void AtomicFileTest::refusals_data()
     QTest::newRow("no name") << "" << false << failed("system", ENOENT);
 }
 
-void AtomicFileTest::refusals()
-{
+void AtomicFileTest::refusals() {
     QFETCH(QString, name);
     QFETCH(bool, refuseReadOnly);
     QFETCH(QString, expected);
@@ -179,8 +169,7 @@ void AtomicFileTest::refusals()
         QCOMPARE(bytes(name), QByteArray("new"));
 }
 
-void AtomicFileTest::permissions_ofNewAndReplacedFiles()
-{
+void AtomicFileTest::permissions_ofNewAndReplacedFiles() {
     const mode_t mask = ::umask(022);
     AtomicFile::Options privateFile;
     privateFile.newFileMode = 0600;
