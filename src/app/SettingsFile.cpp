@@ -1,5 +1,7 @@
 #include "app/SettingsFile.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -21,35 +23,14 @@ QString systemText(int error) {
 
 const QString kNotRegular = QStringLiteral("sie ist keine gewöhnliche Datei");
 
-// Follows symbolic links to the name the data really lies under, which need not exist yet (a dangling
-// link names the file to create). Returns an empty string and sets `reason` when the chain cannot be
-// followed.
+// The name the data really lies under (AtomicFile::resolveLinks); empty, with `reason` set, when the
+// chain of links cannot be followed.
 QString resolve(const QString& path, QString& reason) {
-    QString current = QFileInfo(path).absoluteFilePath();
-    for (int hops = 0; hops < 40; ++hops) {
-        const QByteArray name = QFile::encodeName(current);
-        struct stat st {};
-        if (::lstat(name.constData(), &st) != 0) {
-            if (errno == ENOENT || errno == ENOTDIR)
-                return current; // not there yet; whether its folder can be made shows when it is written
-            reason = systemText(errno);
-            return {};
-        }
-        if (!S_ISLNK(st.st_mode))
-            return current;
-        QByteArray link(4096, '\0');
-        const ssize_t n = ::readlink(name.constData(), link.data(), size_t(link.size()));
-        if (n < 0 || n >= link.size()) {
-            reason = systemText(n < 0 ? errno : ENAMETOOLONG);
-            return {};
-        }
-        link.truncate(n);
-        const QString target = QFile::decodeName(link);
-        current =
-            QDir::cleanPath(QDir::isAbsolutePath(target) ? target : QFileInfo(current).absolutePath() + u'/' + target);
-    }
-    reason = systemText(ELOOP);
-    return {};
+    int error = 0;
+    const QString target = AtomicFile::resolveLinks(path, error);
+    if (target.isEmpty())
+        reason = systemText(error);
+    return target;
 }
 
 // Whether the real user is meant to change the file. The superuser may write anything, so for it only a
@@ -151,52 +132,22 @@ QString write(const QString& path, const QByteArray& bytes) {
     const QString target = resolve(path, reason);
     if (target.isEmpty())
         return reason;
-    const QByteArray name = QFile::encodeName(target);
-    mode_t mode = 0600;
     struct stat st {};
-    if (::lstat(name.constData(), &st) == 0) {
-        if (!S_ISREG(st.st_mode))
-            return kNotRegular;
-        mode = st.st_mode & 07777;
-    }
+    if (::lstat(QFile::encodeName(target).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return kNotRegular;
     reason = makeFolder(QFileInfo(target).absolutePath());
     if (!reason.isEmpty())
         return reason;
-
-    QByteArray temp = name + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return systemText(errno);
-    int error = 0;
-    qsizetype done = 0;
-    while (done < bytes.size() && error == 0) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            error = n < 0 ? errno : EIO;
-        else
-            done += n;
-    }
-    if (error == 0 && ::fchmod(fd, mode) != 0)
-        error = errno;
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temp.constData(), name.constData()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temp.constData());
-        return systemText(error);
-    }
-    const int dirFd =
-        ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return {};
+    // Only the user reads the settings; a file that is read-only was found so when it was read, and the
+    // store does not write it.
+    AtomicFile::Options options;
+    options.newFileMode = 0600;
+    const auto failure = AtomicFile::replace(target, bytes, options);
+    if (!failure)
+        return {};
+    if (failure->kind == AtomicFile::Failure::Kind::Folder || failure->kind == AtomicFile::Failure::Kind::NotRegular)
+        return kNotRegular;
+    return systemText(failure->error);
 }
 
 QString asideName(const QString& path) {

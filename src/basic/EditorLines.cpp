@@ -23,12 +23,20 @@ bool LineChanges::sameEffect(const LineChanges& other) const
     return m_lengths.size() == 2 || m_lengths.front() == other.m_lengths.front();
 }
 
-void LineChanges::merge(const LineChanges& later)
+void LineChanges::merge(const LineChanges& later, qsizetype offset)
 {
     const int writes = m_writes + later.m_writes;
     for (qsizetype length : later.m_lengths)
-        record(length);
+        record(length + offset);
     m_writes = writes;
+}
+
+void EditorLines::replaceLines(const std::vector<QString>& texts, const LineChanges& /*changes*/)
+{
+    Q_ASSERT(int(texts.size()) == count());
+    for (int i = 0; i < count(); ++i)
+        if (line(i) != texts[size_t(i)])
+            setLine(i, texts[size_t(i)]);
 }
 
 MemoryLines::MemoryLines(const QStringList& lines, bool finalBreak)
@@ -84,6 +92,18 @@ void MemoryLines::appendLine(const QString& text)
     }
     m_characters += text.size();
     recordChange();
+}
+
+void MemoryLines::replaceLines(const std::vector<QString>& texts, const LineChanges& changes)
+{
+    Q_ASSERT(int(texts.size()) == count());
+    const qsizetype lengthBefore = textLength();
+    m_buffer = texts;
+    m_gapStart = m_gapEnd = int(m_buffer.size());
+    m_characters = 0;
+    for (const QString& line : m_buffer)
+        m_characters += line.size();
+    m_changes.merge(changes, lengthBefore);
 }
 
 void MemoryLines::moveGap(int position)

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+class LineChanges;
+
 // The editor's program text as the line tools see it: an ordered list of lines, first index 0. A final
 // line break adds no line and an empty text has no lines.
 //
@@ -24,6 +26,13 @@ public:
     virtual void setLine(int index, const QString& text) = 0;
     virtual void deleteLine(int index) = 0;
     virtual void appendLine(const QString& text) = 0;
+
+    // Puts texts (one per line, as many as there are lines) in place of the lines in one step, for an
+    // algorithm that made its single-line writes on a copy; changes records those writes, each length
+    // counted from the text's length before the first of them (so 0 is that same length). This version
+    // writes the lines that differ one by one and notifies those writes instead; the lines that record
+    // their notifications take over the record itself.
+    virtual void replaceLines(const std::vector<QString>& texts, const LineChanges& changes);
 
     // Delivers the change notifications recorded so far; implementations that notify at every edit
     // have nothing to do.
@@ -58,8 +67,8 @@ public:
     // two distinct lengths.
     bool sameEffect(const LineChanges& other) const;
 
-    // Adds a later batch to this one.
-    void merge(const LineChanges& later);
+    // Adds a later batch to this one, its lengths moved by offset.
+    void merge(const LineChanges& later, qsizetype offset = 0);
 
 private:
     int m_writes = 0;
@@ -79,6 +88,7 @@ public:
     void setLine(int index, const QString& text) override;
     void deleteLine(int index) override;
     void appendLine(const QString& text) override;
+    void replaceLines(const std::vector<QString>& texts, const LineChanges& changes) override;
 
     // The notifications recorded since the last takeChanges(); the record starts empty again.
     LineChanges takeChanges();

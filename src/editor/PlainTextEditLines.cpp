@@ -62,6 +62,12 @@ void PlainTextEditLines::appendLine(const QString& text)
     m_written = true;
 }
 
+void PlainTextEditLines::replaceLines(const std::vector<QString>& texts, const LineChanges& changes)
+{
+    m_lines.replaceLines(texts, changes);
+    m_written = m_written || !changes.isEmpty();
+}
+
 void PlainTextEditLines::flushChanges()
 {
     const LineChanges changes = m_lines.takeChanges();

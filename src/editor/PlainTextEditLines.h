@@ -37,6 +37,7 @@ public:
     void setLine(int index, const QString& text) override;
     void deleteLine(int index) override;
     void appendLine(const QString& text) override;
+    void replaceLines(const std::vector<QString>& texts, const LineChanges& changes) override;
 
     void flushChanges() override;
 

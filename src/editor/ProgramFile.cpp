@@ -2,11 +2,10 @@
 
 #include "editor/DocumentText.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -26,15 +25,6 @@ public:
     }
     FdCloser(const FdCloser&) = delete;
     FdCloser& operator=(const FdCloser&) = delete;
-
-    // Closes now and reports close()'s own error (a delayed write error shows up here on some file
-    // systems); the destructor then has nothing left to do.
-    int closeNow()
-    {
-        const int rc = ::close(m_fd);
-        m_fd = -1;
-        return rc;
-    }
 
 private:
     int m_fd;
@@ -58,50 +48,6 @@ EFileError tooLargeError(const QString& path, qint64 maxBytes)
 EFileError createError(const QString& path, int err)
 {
     return EFileError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, qt_error_string(err)));
-}
-
-bool writeAll(int fd, const char* data, qsizetype size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
-// The file that a save must replace: through symbolic links to the file they name, so that saving
-// a linked program keeps the link.
-QString replacementTarget(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.isSymLink())
-        return path;
-    const QString resolved = info.canonicalFilePath();
-    return resolved.isEmpty() ? info.symLinkTarget() : resolved;
-}
-
-// Creates a new, empty file next to the target with a name nobody else uses. The creation mode
-// goes through the process's umask as for any new file; the caller copies an old file's mode.
-int createTemporary(const QString& folder, const QString& baseName, QString* tempPath)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = QStringLiteral("%1/.%2.%3.tmp")
-                                      .arg(folder, baseName)
-                                      .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        const int fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            *tempPath = candidate;
-            return fd;
-        }
-    }
-    errno = EEXIST;
-    return -1;
 }
 
 } // namespace
@@ -166,61 +112,10 @@ void requireProgramLineLengths(const QString& path, const QString& text)
 
 void writeFileBytesAtomically(const QString& path, const QByteArray& data)
 {
-    if (path.isEmpty())
-        throw createError(path, ENOENT);
-    const QString target = replacementTarget(path);
-    const QFileInfo targetInfo(target);
-    const QString folder = targetInfo.absolutePath();
-
-    // Replacing is only right for a file: renaming over a device or a pipe would destroy it.
-    struct stat old {};
-    const bool exists = ::stat(QFile::encodeName(target).constData(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode))
-        throw createError(path, EISDIR);
-    if (exists && !S_ISREG(old.st_mode))
-        throw createError(path, EINVAL);
-    // The rename below needs only the folder's permission; the file's own is respected here. A user
-    // who may write anything (root) still keeps off a file that nobody is allowed to write.
-    const QByteArray nativeTarget = QFile::encodeName(target);
-    if (exists && (::access(nativeTarget.constData(), W_OK) != 0 || (old.st_mode & 0222) == 0))
-        throw createError(path, EACCES);
-
-    QString tempPath;
-    const int fd = createTemporary(folder, targetInfo.fileName(), &tempPath);
-    if (fd < 0)
-        throw createError(path, errno);
-    const QByteArray nativeTemp = QFile::encodeName(tempPath);
-    FdCloser closer(fd);
-
-    // The new file takes over the old one's permissions (and owner, where we may set it).
-    if (exists && S_ISREG(old.st_mode)) {
-        ::fchmod(fd, old.st_mode & 07777);
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-            // Not permitted for an ordinary user on another user's file; the content matters more.
-        }
-    }
-
-    int err = 0;
-    if (!writeAll(fd, data.constData(), data.size()))
-        err = errno;
-    // Some file systems cannot sync at all; that is no reason to refuse the save.
-    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        err = errno;
-    if (closer.closeNow() != 0 && err == 0)
-        err = errno;
-    if (err == 0 && ::rename(nativeTemp.constData(), QFile::encodeName(target).constData()) != 0)
-        err = errno;
-    if (err != 0) {
-        ::unlink(nativeTemp.constData());
-        throw createError(path, err);
-    }
-
-    // Make the rename itself durable; a failure here no longer endangers either version.
-    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    AtomicFile::Options options;
+    options.refuseReadOnly = true;
+    if (const auto failure = AtomicFile::replace(path, data, options))
+        throw createError(path, failure->error);
 }
 
 QString programTextFromBytes(const QByteArray& bytes)

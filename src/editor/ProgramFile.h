@@ -34,11 +34,9 @@ QByteArray readFileBytes(const QString& path, qint64 maxBytes = ProgramFileMaxBy
 // naming the line.
 void requireProgramLineLengths(const QString& path, const QString& text);
 
-// Replaces the file's content by data without ever leaving a partly written file: the data goes to a
-// temporary file in the same folder, which is flushed to disk and then renamed over the old file.
-// On failure the old file is untouched and the temporary file is removed. A symbolic link is written
-// through (its target is replaced, the link stays). A file the user may not write (no write
-// permission, or no write bit at all for a user who could override it) is refused, not replaced.
+// Replaces the file's content by data without ever leaving a partly written file (AtomicFile). A file
+// the user may not write (no write permission, or no write bit at all for a user who could override
+// it) is refused, not replaced; so are a folder and a device or pipe.
 void writeFileBytesAtomically(const QString& path, const QByteArray& data);
 
 // Byte <-> text conversion with the line-end rules above.

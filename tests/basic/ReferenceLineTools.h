@@ -1,11 +1,13 @@
 #pragma once
 
-// The line tools' rules carried out literally, edit by edit, on lines that notify after every edit:
-// the yardstick for the fast implementations in tests and benchmarks.
+// The pane's change handler and two stand-ins for the pane (one notifying after every edit, one
+// delivering recorded batches at every flush), and the renumber rule carried out literally, line by
+// line: the yardstick for the renumbering in tests.
 
 #include "basic/EditorLines.h"
 #include "basic/LineSyntax.h"
 #include "basic/Renumber.h"
+#include "basic/SortProgram.h"
 
 #include <QStringList>
 
@@ -82,6 +84,10 @@ public:
     void setLine(int index, const QString& text) override { m_lines.setLine(index, text); }
     void deleteLine(int index) override { m_lines.deleteLine(index); }
     void appendLine(const QString& text) override { m_lines.appendLine(text); }
+    void replaceLines(const std::vector<QString>& texts, const LineChanges& changes) override
+    {
+        m_lines.replaceLines(texts, changes);
+    }
     void flushChanges() override
     {
         const LineChanges changes = m_lines.takeChanges();
@@ -95,62 +101,11 @@ private:
     std::function<void(const LineChanges&)> m_listener;
 };
 
-// The sort command exactly as its rule reads: clean-up, then the exchange sort reading every number
-// afresh.
-inline void ReferenceSort(EditorLines& lines, bool& sortCleanupPending)
-{
-    if (lines.count() <= 1)
-        return;
-    if (sortCleanupPending) {
-        int i = 0;
-        while (i < lines.count()) {
-            const QString trimmed = TrimSpaces(lines.line(i));
-            lines.setLine(i, trimmed);
-            if (trimmed.isEmpty())
-                lines.deleteLine(i);
-            else
-                ++i;
-        }
-        lines.flushChanges();
-        sortCleanupPending = false;
-    }
-    const int n = lines.count();
-    for (int i = 0; i < n; ++i) {
-        qint32 key = LineNumber(lines.line(i));
-        for (int j = i + 1; j < n; ++j) {
-            const qint32 v = LineNumber(lines.line(j));
-            if (key > v) {
-                const QString atI = lines.line(i);
-                lines.setLine(i, lines.line(j));
-                lines.setLine(j, atI);
-                key = v;
-            }
-        }
-    }
-}
-
-// The exchange sort on numbers alone (each number parsed once): the reference order for long programs.
-inline std::vector<int> ReferenceExchangeOrder(const std::vector<qint32>& keys)
-{
-    std::vector<int> at(keys.size());
-    for (size_t i = 0; i < at.size(); ++i)
-        at[i] = int(i);
-    for (size_t i = 0; i < at.size(); ++i) {
-        qint32 key = keys[at[i]];
-        for (size_t j = i + 1; j < at.size(); ++j) {
-            if (key > keys[at[j]]) {
-                std::swap(at[i], at[j]);
-                key = keys[at[i]];
-            }
-        }
-    }
-    return at;
-}
-
-// The renumber command line by line: sort, table, then each line rewritten and written in turn.
+// The renumber command line by line: sort (which is literal itself), table, then each line rewritten and
+// written in turn.
 inline void ReferenceRenumber(EditorLines& lines, qint32 start, qint32 step, bool& sortCleanupPending)
 {
-    ReferenceSort(lines, sortCleanupPending);
+    SortProgram(lines, sortCleanupPending);
     const int last = lines.count() - 1;
     if (last <= 0)
         return;

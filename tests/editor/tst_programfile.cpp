@@ -116,6 +116,7 @@ void ProgramFileTest::failure_namesFileAndReasonAndChangesNothing_data()
     QTest::newRow("save below a file") << true << "plain.txt/x.bas" << ENOTDIR;
     QTest::newRow("save over folder") << true << "folder" << EISDIR;
     QTest::newRow("save over pipe") << true << "fifo" << EINVAL;
+    QTest::newRow("save through a cycle of links") << true << "cycle" << ELOOP;
 }
 
 void ProgramFileTest::failure_namesFileAndReasonAndChangesNothing()
@@ -126,6 +127,7 @@ void ProgramFileTest::failure_namesFileAndReasonAndChangesNothing()
     QVERIFY(QDir(m_dir->path()).mkdir("folder"));
     put("plain.txt", "x");
     QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    QVERIFY(QFile::link(path("cycle"), path("cycle2")) && QFile::link(path("cycle2"), path("cycle")));
     const QStringList before = entries();
 
     const QString file = path(name);
@@ -140,6 +142,7 @@ void ProgramFileTest::failure_namesFileAndReasonAndChangesNothing()
     QCOMPARE(entries(), before);
     QVERIFY(QFileInfo(path("folder")).isDir());
     QVERIFY(!QFileInfo(path("fifo")).isFile());
+    QVERIFY(QFileInfo(path("cycle")).isSymLink() && QFileInfo(path("cycle2")).isSymLink());
 }
 
 void ProgramFileTest::failedWrite_keepsOldFileAndLeavesNoTemporary()
