@@ -1,0 +1,34 @@
+// Stands in for a QtTest binary that lies with its totals line: it prints the given totals and then
+// ends as its first argument says. The runner must judge each of these by how the process ended as
+// well as by what it printed.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: fake_qtest exit0|exit1|abort|segv|leak [TOTALS]\n");
+        return 2;
+    }
+    const char* ending = argv[1];
+    if (argc > 2)
+        std::printf("%s\n", argv[2]);
+    std::fflush(stdout);
+
+    if (std::strcmp(ending, "exit0") == 0)
+        return 0;
+    if (std::strcmp(ending, "exit1") == 0)
+        return 1;
+    if (std::strcmp(ending, "abort") == 0)
+        std::abort();
+    if (std::strcmp(ending, "segv") == 0)
+        std::raise(SIGSEGV);
+    if (std::strcmp(ending, "leak") == 0) {
+        // What LeakSanitizer does at exit when it finds a leak: a report and a non-zero status.
+        std::fprintf(stderr, "==1==ERROR: LeakSanitizer: detected memory leaks\n");
+        std::_Exit(23);
+    }
+    return 2;
+}
