@@ -11,6 +11,9 @@ BUILD=${TALOMA_BUILD_DIR:-$ROOT/build}
 # Compiles are cached; the same sources in another checkout hit the same cache.
 export CCACHE_BASEDIR="$ROOT"
 export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+# The sanitizer and fuzz builds carry debug information, which would otherwise tie their cache entries to
+# the checkout's folder; with it left out of the hash, a fresh clone elsewhere hits them too.
+export CCACHE_NOHASHDIR=true
 
 PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev libjpeg62-turbo-dev xvfb xauth
     clang libclang-rt-dev llvm)
