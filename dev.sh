@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, build, run, test and benchmark in one place.
 #   ./dev.sh run    build and start the program, with the controller simulator as COM1
-#   ./dev.sh test   build and run every test headless
+#   ./dev.sh test   build and run every test headless, then the sanitizer builds' tests and a short fuzzing run
+#   ./dev.sh fuzz [SECONDS]   build the fuzz targets with clang and run each for SECONDS (60)
 #   ./dev.sh bench  build and run the benchmarks (they print figures, they do not pass or fail)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -10,12 +11,18 @@ BUILD=${TALOMA_BUILD_DIR:-$ROOT/build}
 # Compiles are cached; the same sources in another checkout hit the same cache.
 export CCACHE_BASEDIR="$ROOT"
 export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+# The sanitizer and fuzz builds carry debug information, which would otherwise tie their cache entries to
+# the checkout's folder; with it left out of the hash, a fresh clone elsewhere hits them too.
+export CCACHE_NOHASHDIR=true
 
-PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev libjpeg62-turbo-dev xvfb xauth)
+PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev libjpeg62-turbo-dev)
+# What only the tests need: a virtual display, and clang with its sanitizer runtimes for fuzzing.
+TEST_PACKAGES=(xvfb xauth clang libclang-rt-dev llvm)
 
+# Installs what is missing of the base packages and of the lists given.
 ensure_packages() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "${PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -52,6 +59,50 @@ tsan_serial() {
     ctest --test-dir "$dir" -R '^test_serial_' --output-on-failure
 }
 
+# Every test that needs no window once more under AddressSanitizer, LeakSanitizer and
+# UndefinedBehaviorSanitizer: a second build of the core library and those tests only. The widget tests
+# are left out to keep CI's time (building the windows a third time costs more than all the rest).
+asan_core() {
+    local dir=${TALOMA_ASAN_BUILD_DIR:-$ROOT/build-asan}
+    configure "$dir" -DCMAKE_BUILD_TYPE=Debug -DTALOMA_ASAN=ON
+    cmake --build "$dir" --parallel "$(nproc)" --target core_tests
+    ctest --test-dir "$dir" -L '^core$' --output-on-failure -j "$(nproc)"
+}
+
+# The libFuzzer targets, built with clang in build-fuzz/, each run for the given seconds on its seed
+# corpus (tests/fuzz/<target>/) and what it found before (build-fuzz/corpus/<target>/). An input that
+# crashes is kept in build-fuzz/findings/<target>/ and fails the run; add it to the seed corpus once
+# the fault is mended, so that it is tried on every run.
+fuzz() {
+    local seconds=${1:-60}
+    local dir=${TALOMA_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
+    local targets=(fuzz_regfile fuzz_rtf fuzz_renumber fuzz_simboard)
+    configure "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DTALOMA_FUZZ=ON
+    cmake --build "$dir" --parallel "$(nproc)" --target "${targets[@]}"
+    local failed=()
+    for t in "${targets[@]}"; do
+        local name=${t#fuzz_}
+        mkdir -p "$dir/corpus/$name" "$dir/findings/$name"
+        echo "== $t for $seconds s"
+        if ! QT_QPA_PLATFORM=offscreen \
+            ASAN_OPTIONS=detect_leaks=1 \
+            LSAN_OPTIONS="suppressions=$ROOT/tests/sanitizers/lsan.supp" \
+            UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+            "$dir/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+            -artifact_prefix="$dir/findings/$name/" "$dir/corpus/$name" "$ROOT/tests/fuzz/$name" \
+            >"$dir/$t.log" 2>&1; then
+            tail -n 60 "$dir/$t.log"
+            failed+=("$t")
+        else
+            grep -E '^stat::(number_of_executed_units|new_units_added)' "$dir/$t.log" || true
+        fi
+    done
+    if [ ${#failed[@]} -gt 0 ]; then
+        echo "Fuzzing found faults in: ${failed[*]} (inputs in $dir/findings/)" >&2
+        return 1
+    fi
+}
+
 # The controller simulator as COM1, unless the user points COM1 elsewhere. It ends with the program.
 start_simulator() {
     [ -n "${TALOMA_COM1:-}" ] && return 0
@@ -75,11 +126,17 @@ run)
     "$BUILD/src/taloma-terminal" "$@"
     ;;
 test)
-    ensure_packages
+    ensure_packages "${TEST_PACKAGES[@]}"
     build
     export QT_QPA_PLATFORM=offscreen
     ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)" "$@"
     tsan_serial
+    asan_core
+    fuzz 20
+    ;;
+fuzz)
+    ensure_packages "${TEST_PACKAGES[@]}"
+    fuzz "$@"
     ;;
 bench)
     ensure_packages
@@ -91,7 +148,7 @@ bench)
     done
     ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|fuzz [SECONDS]" >&2
     exit 2
     ;;
 esac

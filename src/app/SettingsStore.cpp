@@ -574,6 +574,22 @@ QString SettingsStore::load()
     return unreadable(problem + QStringLiteral("; sie ließ sich nicht beiseitelegen"));
 }
 
+QString SettingsStore::checkFileBytes(const QByteArray& bytes, QString* rewritten)
+{
+    Key root;
+    std::vector<QStringList> foreign;
+    QString problem;
+    if (!bytes.trimmed().isEmpty()) {
+        if (const auto text = decodeFile(bytes))
+            problem = parseRegText(*text, root, foreign);
+        else
+            problem = QStringLiteral("die Zeichenkodierung ist fehlerhaft");
+    }
+    if (problem.isEmpty() && rewritten)
+        *rewritten = regText(root, foreign);
+    return problem;
+}
+
 SettingsStore::Key* SettingsStore::find(const QStringList& key) const
 {
     Key* k = m_root.get();

@@ -49,6 +49,11 @@ public:
     // $XDG_CONFIG_HOME (or ~/.config)/Taloma-Terminal/HKEY_CURRENT_USER.reg
     static QString defaultFilePath();
 
+    // Reads a settings file's bytes as the first use reads the file, keeping nothing and touching no
+    // file: empty when they are accepted, otherwise why not. When accepted, `rewritten` receives the
+    // text a change would write back.
+    static QString checkFileBytes(const QByteArray& bytes, QString* rewritten = nullptr);
+
     ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;

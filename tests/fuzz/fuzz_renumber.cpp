@@ -1,0 +1,116 @@
+// The sort and renumber commands on in-memory lines, each against the rule carried out literally edit
+// by edit (tests/basic/ReferenceLineTools.h): same lines, same error, same document flags.
+//
+// Input: a first line "START STEP [p][f][s]" (p: a clean-up is pending, f: the text ends in a line
+// break, s: sort only), then the program, one line per line, each byte a character.
+#include "FuzzCheck.h"
+
+#include "basic/ReferenceLineTools.h"
+#include "basic/SortProgram.h"
+#include "platform/Errors.h"
+
+#include <QRegularExpression>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace {
+
+// The literal rule edits line by line and rebuilds the whole text at each edit; past this many lines
+// the input is only run through the fast commands.
+constexpr int kReferenceLines = 48;
+
+struct Run {
+    QStringList lines;
+    DocumentFlags flags;
+    std::optional<QString> error;
+};
+
+struct Input {
+    qint32 start = 10;
+    qint32 step = 10;
+    bool pending = false;
+    bool finalBreak = false;
+    bool sortOnly = false;
+    QStringList lines;
+};
+
+Input parse(const uint8_t* data, size_t size)
+{
+    Input in;
+    QStringList all = QString::fromLatin1(reinterpret_cast<const char*>(data), qsizetype(size)).split(u'\n');
+    const QString head = all.takeFirst();
+    static const QRegularExpression form(QStringLiteral("^(-?\\d{1,10}) (-?\\d{1,10})(?: ([pfs]*))?$"));
+    if (const auto m = form.match(head); m.hasMatch()) {
+        in.start = qint32(m.captured(1).toLongLong());
+        in.step = qint32(m.captured(2).toLongLong());
+        const QString flags = m.captured(3);
+        in.pending = flags.contains(u'p');
+        in.finalBreak = flags.contains(u'f');
+        in.sortOnly = flags.contains(u's');
+    }
+    in.lines = all;
+    return in;
+}
+
+Run runReference(const Input& in, const DocumentFlags& flags)
+{
+    Run run{{}, flags, {}};
+    NotifyingLines lines(in.lines, in.finalBreak, [&](qsizetype length) { run.flags.changed(length); });
+    try {
+        if (in.sortOnly)
+            ReferenceSort(lines, run.flags.sortCleanupPending);
+        else
+            ReferenceRenumber(lines, in.start, in.step, run.flags.sortCleanupPending);
+    } catch (const EConvertError& e) {
+        run.error = e.message();
+    }
+    run.lines = lines.lines();
+    return run;
+}
+
+Run runFast(const Input& in, const DocumentFlags& flags)
+{
+    Run run{{}, flags, {}};
+    FlushingLines lines(in.lines, in.finalBreak, [&](const LineChanges& changes) { run.flags.replay(changes); });
+    try {
+        if (in.sortOnly)
+            SortProgram(lines, run.flags.sortCleanupPending);
+        else
+            RenumberProgram(lines, in.start, in.step, run.flags.sortCleanupPending);
+    } catch (const EConvertError& e) {
+        run.error = e.message();
+    }
+    lines.flushChanges();
+    run.lines = lines.lines();
+    return run;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const Input in = parse(data, size);
+    const DocumentFlags flags{in.lines.join(u'\n').size() + (in.finalBreak ? 1 : 0), false, in.pending};
+    const Run fast = runFast(in, flags);
+    if (in.lines.size() > kReferenceLines)
+        return 0;
+
+    const Run reference = runReference(in, flags);
+    FUZZ_CHECK(fast.error == reference.error,
+               "error " + fast.error.value_or("none") + " where the rule gives " + reference.error.value_or("none"));
+    if (!fast.error || in.sortOnly) {
+        FUZZ_CHECK(fast.lines == reference.lines, "lines differ from the rule's");
+        FUZZ_CHECK(fast.flags == reference.flags, "document flags differ from the rule's");
+        return 0;
+    }
+    // A renumbering that fails writes no line at all: the program stays as the sort left it, where the
+    // rule has already written the lines before the failing one.
+    Input sortOnly = in;
+    sortOnly.sortOnly = true;
+    const Run sorted = runReference(sortOnly, flags);
+    FUZZ_CHECK(fast.lines == sorted.lines, "a failed renumbering changed the sorted lines");
+    FUZZ_CHECK(fast.flags == sorted.flags, "a failed renumbering changed the document flags");
+    return 0;
+}
