@@ -329,6 +329,14 @@ std::optional<QString> decodeFile(const QByteArray& bytes)
         QString text = decode(data);
         if (decode.hasError())
             return std::nullopt;
+        // Half a surrogate pair is no character: it could not be written back (the file is written as
+        // UTF-8), so a name holding one would change at the next save.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+                ++i;
+            else if (text.at(i).isSurrogate())
+                return std::nullopt;
+        }
         return text;
     };
     if (bytes.startsWith("\xFF\xFE"))

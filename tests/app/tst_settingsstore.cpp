@@ -234,6 +234,11 @@ void SettingsStoreTest::loading_acceptsExportsAndRejectsGarbage_data()
     QTest::newRow("continuation at end") << head + "\"B\"=hex:01,\\" << true << QVariant();
     QTest::newRow("binary zeros") << head + QByteArray("\"S\"=\"x\0y\"\r\n", 11) << true << QVariant();
     QTest::newRow("odd UTF-16") << QByteArray("\xFF\xFEW\0i\0n\0", 7) << true << QVariant();
+    // Half a surrogate pair cannot be written back: the name would change at the next save.
+    QString halfPair = QString::fromLatin1(head) + QStringLiteral("\"S\"=\"x") + QChar(0xD800) + QStringLiteral("\"\r\n");
+    QByteArray utf16("\xFF\xFE");
+    utf16.append(reinterpret_cast<const char*>(halfPair.utf16()), halfPair.size() * 2);
+    QTest::newRow("UTF-16 with half a surrogate pair") << utf16 << true << QVariant();
 }
 
 void SettingsStoreTest::loading_acceptsExportsAndRejectsGarbage()

@@ -59,13 +59,27 @@ public:
         m_lines.append(text);
         notify();
     }
+    // The sort writes its result at once with the lengths its exchanges passed through (as differences
+    // from the length before); the handler hears those lengths, as it would have heard each exchange.
+    void replaceLines(const std::vector<QString>& texts, const LineChanges& changes) override
+    {
+        const qsizetype before = textLength();
+        m_lines = QStringList(texts.begin(), texts.end());
+        if (m_changed)
+            for (const qsizetype difference : changes.lengths())
+                m_changed(before + difference);
+    }
     const QStringList& lines() const { return m_lines; }
 
 private:
+    qsizetype textLength() const
+    {
+        return m_lines.isEmpty() ? 0 : m_lines.join(QLatin1Char('\n')).size() + (m_finalBreak ? 1 : 0);
+    }
     void notify()
     {
         if (m_changed)
-            m_changed(m_lines.isEmpty() ? 0 : m_lines.join(QLatin1Char('\n')).size() + (m_finalBreak ? 1 : 0));
+            m_changed(textLength());
     }
     QStringList m_lines;
     bool m_finalBreak;
