@@ -204,7 +204,7 @@ void TfrmTerminal::buildMenus()
         mnuDateiNr[k] = item(mnuDatei, QStringLiteral("mnuDateiNr%1").arg(k + 1).toLatin1().constData(), 0,
                              QStringLiteral("&%1 ").arg(k + 1));
         mnuDateiNr[k]->setVisible(false);
-        connect(mnuDateiNr[k], &QAction::triggered, this, [this, k] { runCommand([=] { mnuDateiNrClick(k + 1); }); });
+        connect(mnuDateiNr[k], &QAction::triggered, this, [this, k] { runCommand([this, k] { mnuDateiNrClick(k + 1); }); });
     }
     N4 = mnuDatei->addSeparator();
     N4->setObjectName(QStringLiteral("N4"));
