@@ -645,12 +645,13 @@ bool TSerCustomComm::claimLossReport()
 
 void TSerCustomComm::DispatchEvents(uint32_t mask)
 {
+    const std::weak_ptr<int> alive = m_alive;
     try {
         if (mask & SerEv::RxChar) {
             HandleRxChar();
             mask &= ~SerEv::RxChar;
         }
-        if (mask != 0)
+        if (mask != 0 && !alive.expired())
             HandleEvents(mask);
     } catch (const std::exception& e) {
         showError(e);
@@ -684,13 +685,16 @@ void TSerCustomComm::HandleEvents(uint32_t mask)
 {
     if (!IsOpen())
         return;
+    // A handler may close the port, or destroy the component; nothing follows either.
+    const std::weak_ptr<int> alive = m_alive;
     if (mask & SerEv::Err)
         HandleLineErrors();
+    if (alive.expired())
+        return;
     if (!m_consumers.empty())
         NotifyConsumers(mask);
-    // A handler may close the port; nothing follows a Close.
     auto fire = [&](uint32_t bit, const TSerNotifyEvent& event) {
-        if ((mask & bit) && event && IsOpen())
+        if ((mask & bit) && !alive.expired() && event && IsOpen())
             event(this);
     };
     fire(SerEv::RxFlag, OnRxFlag);

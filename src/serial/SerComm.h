@@ -1,5 +1,12 @@
 #pragma once
 
+// Locks of the port component, always taken in this order, never the other way round:
+//   read   (TSerCustomComm::m_readLock, recursive: a hand-over served while Close holds it reads again)
+//   write  (the writer thread's buffer lock, or m_writeLock around a direct write)
+//   status (m_statusMutex: the error word and the driver's counters)
+//   queue  (the input queue's own lock)
+// None of them is held across a hand-over to the user-interface thread.
+
 #include "serial/SerInputQueue.h"
 #include "serial/SerLine.h"
 #include "serial/SerPersistent.h"
@@ -197,12 +204,16 @@ private:
     // Workers told to stop while one of their hand-overs was still running further down the stack;
     // they end as soon as it returns and are joined later.
     std::vector<std::shared_ptr<TSerThread>> m_orphans;
-    TSerCriticalSection m_writeLock;
+    std::mutex m_writeLock; // direct writes only; the writer thread has its own
     TSerCriticalSection m_readLock;
     SerInputQueue m_rx;
     // Signalled when the event thread has put bytes into the queue, for WaitForInput.
     TSerWaitEvent m_inputArrived;
     std::vector<TSerDataConsumer*> m_consumers;
+
+    // Expires with the component: a handler may destroy it, and the dispatch that ran the handler
+    // must then stop before it touches the component again.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 
     std::atomic<bool> m_lost{false};
     std::atomic<bool> m_lossReported{false};

@@ -221,13 +221,13 @@ void TSerCommWriteThread::RequestStop()
 
 int TSerCommWriteThread::Fill()
 {
-    std::lock_guard lock(m_owner->m_writeLock);
+    std::lock_guard lock(m_lock);
     return m_buffer.Fill();
 }
 
 bool TSerCommWriteThread::Enqueue(const uint8_t* bytes, int count, int timeoutMs)
 {
-    std::unique_lock lock(m_owner->m_writeLock);
+    std::unique_lock lock(m_lock);
     const auto fits = [&] { return qint64(m_buffer.Fill()) + count <= m_buffer.Capacity(); };
     if (!fits()) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
@@ -244,7 +244,7 @@ void TSerCommWriteThread::completion(int count)
 {
     bool empty;
     {
-        std::lock_guard lock(m_owner->m_writeLock);
+        std::lock_guard lock(m_lock);
         m_buffer.Consume(count);
         empty = m_buffer.Fill() == 0;
         // Tested and reset in one step with the consume, so that an append made meanwhile keeps
@@ -267,7 +267,7 @@ void TSerCommWriteThread::completion(int count)
 void TSerCommWriteThread::markSettled()
 {
     {
-        std::lock_guard lock(m_owner->m_writeLock);
+        std::lock_guard lock(m_lock);
         // Bytes appended meanwhile are still to be written.
         if (m_buffer.Fill() == 0)
             m_settled = true;
@@ -278,7 +278,7 @@ void TSerCommWriteThread::markSettled()
 void TSerCommWriteThread::discardAll()
 {
     {
-        std::lock_guard lock(m_owner->m_writeLock);
+        std::lock_guard lock(m_lock);
         m_buffer.Consume(m_buffer.Fill());
         m_dataReady.Reset();
     }
@@ -311,7 +311,7 @@ void TSerCommWriteThread::Execute()
         const uint8_t* data;
         int fill;
         {
-            std::lock_guard lock(owner->m_writeLock);
+            std::lock_guard lock(m_lock);
             data = m_buffer.Data();
             fill = m_buffer.Fill();
         }
