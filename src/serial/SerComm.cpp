@@ -28,6 +28,11 @@ const QString kBufferFull = QStringLiteral("Output buffer is full. Please check 
 // How long Close lets the driver send what the writer already handed it.
 constexpr int kDrainOnCloseMs = 250;
 
+// The input queue holds at least this much, whatever ReadSize says: the event thread moves what
+// arrives off the device while the window gathers it, and at 921,600 baud a driver's few kilobytes
+// would overflow within one gathering.
+constexpr int kIntakeQueueBytes = 4 * 1024 * 1024;
+
 // DeviceName with the port number in place of its integer placeholder.
 QString fillDeviceName(const QString& format, int number)
 {
@@ -272,10 +277,11 @@ void TSerCustomComm::CreateHandle()
     {
         std::lock_guard lock(m_statusMutex);
         m_lineErrors = 0;
+        m_lossMessage.clear();
         m_countersKnown = false;
         m_countersUnsupported = false;
     }
-    m_rx.Reset(m_buffers.ReadSize());
+    m_rx.Reset(std::max(m_buffers.ReadSize(), kIntakeQueueBytes));
     // Without a line setting of our own the device would keep whatever mode it was left in (echo,
     // line editing); raw bytes are the least a serial dialogue needs.
     if (!m_updateDCB)
@@ -389,12 +395,13 @@ void TSerCustomComm::WriteDeviceControl()
 
 void TSerCustomComm::ApplyQueueSizes()
 {
-    // Linux has no driver queue sizes to set: ReadSize bounds the component's own input queue, and
-    // WriteSize the transmit buffer the writer thread is created with.
+    // Linux has no driver queue sizes to set: ReadSize bounds the component's own input queue (which
+    // is never smaller than kIntakeQueueBytes), and WriteSize the transmit buffer the writer thread
+    // is created with.
     if (!IsOpen())
         return;
     try {
-        m_rx.Reset(m_buffers.ReadSize());
+        m_rx.Reset(std::max(m_buffers.ReadSize(), kIntakeQueueBytes));
     } catch (const std::bad_alloc&) {
         RaiseCommError(QStringLiteral("Error initializing buffers (%d), %s"), ENOMEM);
     }
@@ -476,8 +483,10 @@ int TSerCustomComm::WriteBytes(const void* bytes, int count)
             continue;
         if (n < 0 && errno != EAGAIN) {
             const int error = errno;
-            if (error == EIO || error == ENXIO || error == ENODEV)
+            if (error == EIO || error == ENXIO || error == ENODEV) {
+                noteLoss(SerFormatError(QStringLiteral("Write error (%d), %s"), error));
                 claimLossReport();
+            }
             RaiseCommError(QStringLiteral("Write error (%d), %s"), error);
         }
         using std::chrono::milliseconds;
@@ -517,10 +526,17 @@ void TSerCustomComm::pullInput()
     if (pull.added > 0) {
         checkLineCounters();
         // The event thread announces what arrived, whoever read it from the device.
-        if (m_eventThread)
+        if (pull.fresh && m_eventThread)
             m_eventThread->Wake();
     }
-    if (pull.lost && claimLossReport())
+    if (!pull.lost)
+        return;
+    noteLoss(SerFormatError(QStringLiteral("Read error (%d), %s"), pull.error));
+    // The event thread reports it, once, as it reports what it finds itself; without one the reader
+    // is told.
+    if (m_eventThread)
+        m_eventThread->Wake();
+    else if (claimLossReport())
         RaiseCommError(QStringLiteral("Read error (%d), %s"), pull.error);
 }
 
@@ -633,6 +649,31 @@ uint32_t TSerCustomComm::checkLineCounters()
         events |= SerEv::Break;
     m_pendingLineEvents |= events;
     return events;
+}
+
+void TSerCustomComm::noteLoss(const QString& message)
+{
+    {
+        std::lock_guard lock(m_statusMutex);
+        if (m_lossMessage.isEmpty())
+            m_lossMessage = message;
+    }
+    m_lost = true;
+}
+
+QString TSerCustomComm::LossMessage()
+{
+    std::lock_guard lock(m_statusMutex);
+    return m_lossMessage;
+}
+
+void TSerCustomComm::reportLoss()
+{
+    const QString message = LossMessage();
+    if (OnLost)
+        OnLost(this, message);
+    else
+        showError(ESerCommError(message));
 }
 
 bool TSerCustomComm::claimLossReport()

@@ -51,9 +51,10 @@ public:
 // transmit buffer into the device (SerThreads.h); their events run on the user-interface thread, one
 // at a time, and never after Close.
 //
-// A device that goes away while open (an adapter pulled out) is reported once through the general
-// error display; the port then stays open but idle, writes are dropped like those to a closed port,
-// and Close followed by Open starts afresh once the device is back.
+// A device that goes away while open (an adapter pulled out) is reported once, on the user-interface
+// thread, through OnLost (without a handler, through the general error display). The port then stays
+// open but idle until its owner closes it: writes are dropped like those to a closed port, reads find
+// what was received before, and Close followed by Open starts afresh once the device is back.
 class TSerCustomComm : public TSerComponent {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TSerCustomComm)
@@ -93,8 +94,9 @@ public:
     void AttachConsumer(TSerDataConsumer* consumer);
     void DetachConsumer(TSerDataConsumer* consumer);
 
-    // Whether the device went away while open (until the next Close).
+    // Whether the device went away while open (until the next Close), and the error that told so.
     bool DeviceLost() const { return m_lost.load(); }
+    QString LossMessage();
 
 protected:
     // Properties; TSerComm publishes them.
@@ -137,6 +139,7 @@ protected:
     TSerCommErrorEvent OnError;
     TSerCommRxCharEvent OnRxChar;
     TSerCommRxBufEvent OnRxBuf;
+    TSerCommLostEvent OnLost;
     TSerNotifyEvent OnRxFlag, OnTxEmpty, OnPErr, OnRx80Full, OnEvent1, OnEvent2;
 
     // The overridable steps.
@@ -171,8 +174,12 @@ private:
     void pullInput();
     // Folds new driver error counts into the error word; returns the line events they mean.
     uint32_t checkLineCounters();
+    // Marks the device lost, keeping the first message that told so.
+    void noteLoss(const QString& message);
     // Marks the device lost; true for the one caller that is to report it.
     bool claimLossReport();
+    // User-interface thread: the one report of a loss.
+    void reportLoss();
     void reapOrphans(bool detachRunning);
     void closeHandle();
 
@@ -220,7 +227,8 @@ private:
     std::atomic<bool> m_txPending{false}; // a direct write waits to leave the driver
     std::atomic<uint32_t> m_pendingLineEvents{0}; // line events seen, not yet dispatched
 
-    std::mutex m_statusMutex; // guards the error word and the counters
+    std::mutex m_statusMutex; // guards the error word, the counters and the loss message
+    QString m_lossMessage;
     uint32_t m_lineErrors = 0;
     SerLine::Counters m_counters;
     bool m_countersKnown = false;
@@ -275,6 +283,7 @@ public:
     using TSerCustomComm::OnCts;
     using TSerCustomComm::OnDsr;
     using TSerCustomComm::OnError;
+    using TSerCustomComm::OnLost;
     using TSerCustomComm::OnEvent1;
     using TSerCustomComm::OnEvent2;
     using TSerCustomComm::OnOpen;

@@ -12,7 +12,21 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QRegularExpression>
+
 #include <thread>
+
+namespace {
+
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 13 + i / 251) & 0xff);
+    return bytes;
+}
+
+} // namespace
 
 class SerFlowTest : public QObject {
     Q_OBJECT
@@ -20,6 +34,10 @@ class SerFlowTest : public QObject {
 private slots:
     void init();
     void cleanup();
+
+    void intake_keepsReadingWhileTheReaderGathers_andOneReadTakesAll();
+    void intake_partialReadLeavesTheRestForTheNextArrival();
+    void lost_reportedOnceThroughOnLost_readsDoNotThrow();
 
     void destroyedAfterClosingInWriterHandOver_writerTouchesNothingOfIt();
     void destroyedInsideWriterHandOver_dispatchStops();
@@ -43,6 +61,76 @@ void SerFlowTest::cleanup()
     TSerCommWriteThread::SetHandOverDelayForTests(0);
     m_pty.reset();
     m_prompts.reset();
+}
+
+void SerFlowTest::intake_keepsReadingWhileTheReaderGathers_andOneReadTakesAll()
+{
+    // The handler reads later (as the terminal does after its gathering); meanwhile far more than a
+    // driver's few kilobytes arrive, and they are announced once.
+    TSerComm comm;
+    PortCodes::ApplyPortCodes(comm, 1, 7, 5, 1, 1);
+    QList<int> counts;
+    comm.OnRxChar = [&](TSerCustomComm*, int count) { counts.append(count); };
+    comm.Open();
+    const QByteArray bytes = pattern(300 * 1000);
+    std::thread peer([&] { m_pty->write(bytes); });
+    QTRY_COMPARE_WITH_TIMEOUT(comm.InputCount(), int(bytes.size()), 20000);
+    peer.join();
+    QCOMPARE(counts.size(), 1);
+    QCOMPARE(comm.ReadString(), bytes);
+    QCOMPARE(comm.InputCount(), 0);
+    // Read, the announcement is done with: the next arrival is announced again.
+    m_pty->write("next");
+    QTRY_COMPARE(counts.size(), 2);
+    QCOMPARE(counts.last(), 4);
+}
+
+void SerFlowTest::intake_partialReadLeavesTheRestForTheNextArrival()
+{
+    TSerComm comm;
+    PortCodes::ApplyPortCodes(comm, 1, 7, 5, 1, 1);
+    QList<int> counts;
+    comm.OnRxChar = [&](TSerCustomComm* sender, int count) {
+        counts.append(count);
+        char part[10];
+        sender->ReadBytes(part, 10);
+    };
+    comm.Open();
+    m_pty->write(pattern(50));
+    QTRY_COMPARE(counts, QList<int>{50});
+    QTest::qWait(100);
+    QCOMPARE(counts, QList<int>{50});
+    m_pty->write("xy");
+    QTRY_COMPARE(counts, (QList<int>{50, 42}));
+}
+
+void SerFlowTest::lost_reportedOnceThroughOnLost_readsDoNotThrow()
+{
+    TSerComm comm;
+    PortCodes::ApplyPortCodes(comm, 1, 7, 5, 1, 1);
+    QStringList lost;
+    comm.OnLost = [&](TSerCustomComm* sender, const QString& message) {
+        QVERIFY(sender->DeviceLost());
+        lost.append(message);
+    };
+    comm.OnRxChar = [](TSerCustomComm*, int) {};
+    comm.Open();
+    m_pty->write("kept");
+    QTRY_COMPARE(comm.InputCount(), 4);
+    m_pty->closeMaster();
+    // A reader on this thread may find the loss first; it still gets what came before, and the one
+    // report comes through OnLost.
+    QByteArray got;
+    QTRY_VERIFY((got += comm.ReadString(), !lost.isEmpty()));
+    QCOMPARE(got, QByteArray("kept"));
+    QTest::qWait(200);
+    QCOMPARE(lost.size(), 1);
+    static const QRegularExpression text(QStringLiteral("^(Read|Write) error \\(\\d+\\), .+$"));
+    QVERIFY2(text.match(lost.first()).hasMatch(), qPrintable(lost.first()));
+    QCOMPARE(comm.LossMessage(), lost.first());
+    QVERIFY(m_prompts->shown.isEmpty());
+    QVERIFY(comm.IsOpen());
+    QVERIFY(!comm.WriteString("void"));
 }
 
 void SerFlowTest::destroyedAfterClosingInWriterHandOver_writerTouchesNothingOfIt()
