@@ -211,6 +211,16 @@ void trickle(int seconds)
         loop.exec();
     };
     idle(1000); // settle
+    struct Counter : QObject {
+        std::map<QString, int> counts;
+        bool eventFilter(QObject* o, QEvent* e) override
+        {
+            counts[QString::number(int(e->type())) + QLatin1Char(' ') + QString::fromLatin1(o->metaObject()->className())]++;
+            return false;
+        }
+    } counter;
+    if (qEnvironmentVariableIsSet("BENCH_EVENTS"))
+        qApp->installEventFilter(&counter);
     const auto before = threadSwitches(senderTid);
     QElapsedTimer clock;
     clock.start();
@@ -228,6 +238,9 @@ void trickle(int seconds)
             std::printf("    thread %-16s %7.1f wake-ups/s\n", qPrintable(s.name), perSecond);
     }
     std::printf("  at %d baud for %.0f s: %.0f wake-ups/s in all\n", baud, elapsed, total);
+    for (const auto& [k, n] : counter.counts)
+        if (n > seconds * 5)
+            std::printf("    event %s: %.1f/s\n", qPrintable(k), n / elapsed);
 }
 
 } // namespace
