@@ -282,6 +282,9 @@ private:
     void showOpenFailure(const QString& error, int systemError);
     // Gathers received text for 50 ms after its announcement while the window goes on.
     QTimer* tmrGather = nullptr;
+    // Received text read but not yet in the pane: a large intake goes in by slices, with the window
+    // answering between them.
+    QByteArray m_receivedPending;
     // A transmission is running; it reports a lost device itself, with its line.
     bool m_transmitting = false;
     // Closes the lost port through the close command and says so; `more` is added to the message.

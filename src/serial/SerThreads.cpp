@@ -111,9 +111,9 @@ void TSerThread::Deliver(const std::function<void()>& fn)
 namespace {
 
 // While an announcement waits for its reader, a slow line is looked at this often. At 921,600 baud
-// this is under 2 KB, well within what a driver buffers; a look that finds more than kBusyLineBytes
+// this is under 4 KB, within what a driver buffers; a look that finds more than kBusyLineBytes
 // is followed by the next at once.
-constexpr int kTrickleMs = 20;
+constexpr int kTrickleMs = 40;
 constexpr int kBusyLineBytes = 1024;
 
 } // namespace

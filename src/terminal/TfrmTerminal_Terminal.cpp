@@ -191,6 +191,8 @@ private:
 
 // Received text is gathered this long after its announcement before it goes into the pane at once.
 constexpr int kGatherMs = 50;
+// The most received text put into the pane without the window answering in between.
+constexpr qsizetype kInsertSlice = 256 * 1024;
 
 } // namespace
 
@@ -322,13 +324,19 @@ void TfrmTerminal::SerComm1RxChar(int /*count*/)
         return;
     // What arrives meanwhile belongs to the same chunk. The window goes on painting and answering
     // meanwhile, and the port goes on taking bytes off the line.
-    tmrGather->start();
+    tmrGather->start(kGatherMs);
 }
 
 void TfrmTerminal::tmrGatherTimer()
 {
-    // Everything waiting, however much came during the gathering.
-    insertReceived(TerminalText::filterReceived(SerComm1->ReadString()));
+    // Everything waiting, however much came during the gathering; it goes into the pane a slice at a
+    // time, the next slice as soon as the window has answered what came in meanwhile.
+    m_receivedPending += TerminalText::filterReceived(SerComm1->ReadString());
+    const QByteArray slice = m_receivedPending.left(kInsertSlice);
+    m_receivedPending.remove(0, slice.size());
+    insertReceived(slice);
+    if (!m_receivedPending.isEmpty())
+        tmrGather->start(0);
 }
 
 void TfrmTerminal::SerComm1Lost(const QString& message)
@@ -346,7 +354,7 @@ void TfrmTerminal::closeLostPort(const QString& message, const QString& more)
     // Received text still gathering is shown before the port's queue goes with the port.
     if (tmrGather->isActive()) {
         tmrGather->stop();
-        tmrGatherTimer();
+        insertReceived(std::exchange(m_receivedPending, {}) + TerminalText::filterReceived(SerComm1->ReadString()));
     }
     // Through the close command, so that the toolbar shows the closed port.
     tbnCommCloseClick();
