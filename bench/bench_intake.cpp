@@ -215,7 +215,8 @@ void trickle(int seconds)
         std::map<QString, int> counts;
         bool eventFilter(QObject* o, QEvent* e) override
         {
-            counts[QString::number(int(e->type())) + QLatin1Char(' ') + QString::fromLatin1(o->metaObject()->className())]++;
+            counts[QString::number(int(e->type())) + QLatin1Char(' ') + QString::fromLatin1(o->metaObject()->className()) +
+                   QLatin1Char('/') + o->objectName()]++;
             return false;
         }
     } counter;
