@@ -74,8 +74,9 @@ void SerFlowTest::intake_keepsReadingWhileTheReaderGathers_andOneReadTakesAll()
     comm.Open();
     const QByteArray bytes = pattern(300 * 1000);
     std::thread peer([&] { m_pty->write(bytes); });
-    QTRY_COMPARE_WITH_TIMEOUT(comm.InputCount(), int(bytes.size()), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(comm.InputCount() == int(bytes.size()) && !counts.isEmpty(), 20000);
     peer.join();
+    QTest::qWait(100);
     QCOMPARE(counts.size(), 1);
     QCOMPARE(comm.ReadString(), bytes);
     QCOMPARE(comm.InputCount(), 0);
