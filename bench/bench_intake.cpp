@@ -99,6 +99,7 @@ qint64 serveUntil(const std::function<bool()>& done, int timeoutMs)
 struct Switches {
     QString name;
     long long count = 0;
+    long long involuntary = 0;
 };
 
 // Context switches of every thread of this process but the one given (the benchmark's own sender).
@@ -116,8 +117,10 @@ std::map<int, Switches> threadSwitches(pid_t except)
         for (const QByteArray& line : status.readAll().split('\n')) {
             if (line.startsWith("Name:"))
                 s.name = QString::fromLatin1(line.mid(5).trimmed());
-            else if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+            else if (line.startsWith("voluntary_ctxt_switches:"))
                 s.count += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+            else if (line.startsWith("nonvoluntary_ctxt_switches:"))
+                s.involuntary += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
         }
         out[task.toInt()] = s;
     }
@@ -233,10 +236,13 @@ void trickle(int seconds)
     double total = 0;
     for (const auto& [tid, s] : after) {
         const auto was = before.find(tid);
-        const double perSecond = double(s.count - (was == before.end() ? 0 : was->second.count)) / elapsed;
-        total += perSecond;
-        if (perSecond >= 0.5)
-            std::printf("    thread %-16s %7.1f wake-ups/s\n", qPrintable(s.name), perSecond);
+        const bool known = was != before.end();
+        const double voluntary = double(s.count - (known ? was->second.count : 0)) / elapsed;
+        const double involuntary = double(s.involuntary - (known ? was->second.involuntary : 0)) / elapsed;
+        total += voluntary + involuntary;
+        if (voluntary + involuntary >= 0.5)
+            std::printf("    thread %-16s %7.1f wake-ups/s (%.1f of them preempted)\n", qPrintable(s.name),
+                        voluntary + involuntary, involuntary);
     }
     std::printf("  at %d baud for %.0f s: %.0f wake-ups/s in all\n", baud, elapsed, total);
     for (const auto& [k, n] : counter.counts)
