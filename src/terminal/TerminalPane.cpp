@@ -8,6 +8,10 @@ TerminalPane::TerminalPane(QPlainTextEdit* pane) : QObject(pane), m_pane(pane)
 {
     // Every received chunk would otherwise be one more undo step, kept for the life of the window.
     pane->setUndoRedoEnabled(false);
+    // The scroll bar changes with every chunk received. Filling its own background lets it be
+    // repainted alone, instead of with every widget behind it, each of which fills its part anew.
+    pane->verticalScrollBar()->setAutoFillBackground(true);
+    pane->horizontalScrollBar()->setAutoFillBackground(true);
 }
 
 void TerminalPane::setMaxLines(int lines)
