@@ -218,8 +218,8 @@ void trickle(int seconds)
         std::map<QString, int> counts;
         bool eventFilter(QObject* o, QEvent* e) override
         {
-            counts[QString::number(int(e->type())) + QLatin1Char(' ') + QString::fromLatin1(o->metaObject()->className()) +
-                   QLatin1Char('/') + o->objectName()]++;
+            const QString receiver = QString::fromLatin1(o->metaObject()->className()) + QLatin1Char('/') + o->objectName();
+            counts[QString::number(int(e->type())) + QLatin1Char(' ') + receiver]++;
             return false;
         }
     } counter;

@@ -60,7 +60,8 @@ TfrmFTaste::TfrmFTaste(TfrmTerminal* mainWindow)
     // The keys and the buttons run their commands through the buttons: a port that fails on RUN or
     // LIST shows its error and the window goes on.
     auto command = [this](QPushButton* b, void (TfrmFTaste::*handler)()) {
-        connect(b, &QPushButton::clicked, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+        connect(b, &QPushButton::clicked, this,
+                [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
     };
     command(BitBtnF1, &TfrmFTaste::BitBtnF1Click);
     command(BitBtnF5, &TfrmFTaste::BitBtnF5Click);
