@@ -107,6 +107,10 @@ public:
     void tbnCommOpenClick();
     void tbnCommCloseClick();
     void SerComm1RxChar(int count);
+    // The gathering of received text has ended: everything waiting goes into the pane.
+    void tmrGatherTimer();
+    // The device went away: the port is closed and the user told which one.
+    void SerComm1Lost(const QString& message);
     void SerComm1TxEmpty();
     void SerComm1Break();
     // A key pressed in the terminal pane; returns true when the key was used up (sent, run as a
@@ -278,4 +282,13 @@ private:
     QString portToolTip() const;
     // The warning for a port that did not open: the port's error text, and a hint where access was denied.
     void showOpenFailure(const QString& error, int systemError);
+    // Gathers received text for 50 ms after its announcement while the window goes on.
+    QTimer* tmrGather = nullptr;
+    // Received text read but not yet in the pane: a large intake goes in by slices, with the window
+    // answering between them.
+    QByteArray m_receivedPending;
+    // A transmission is running; it reports a lost device itself, with its line.
+    bool m_transmitting = false;
+    // Closes the lost port through the close command and says so; `more` is added to the message.
+    void closeLostPort(const QString& message, const QString& more);
 };

@@ -49,6 +49,10 @@ Outcome transmit(const EditorLines& program, Link& link, int language)
             }
             if (received == answer)
                 break;
+            if (link.portLost()) {
+                link.stoppedByLostPort(i);
+                return Outcome::PortLost;
+            }
             link.waitForInput(deadline);
         }
         link.showAnswer(received);

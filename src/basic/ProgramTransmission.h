@@ -38,6 +38,10 @@ public:
     // One pass of the window's pending events, between two lines.
     virtual void processEvents() = 0;
     virtual void showTimeout(const QString& message) = 0;
+    // Whether the device behind the port went away; the transmission then ends at once.
+    virtual bool portLost() const { return false; }
+    // The transmission ended at this line (counted from 0) because the device went away.
+    virtual void stoppedByLostPort(int line) { (void)line; }
 
 protected:
     Link() = default;
@@ -45,7 +49,7 @@ protected:
     Link& operator=(const Link&) = default;
 };
 
-enum class Outcome { PortClosed, NoLines, Completed, TimedOut };
+enum class Outcome { PortClosed, NoLines, Completed, TimedOut, PortLost };
 
 // What is sent for an editor line: its bytes (at most MaxLineLength characters) and a carriage return.
 QByteArray lineToSend(const QString& line);
@@ -55,7 +59,8 @@ QByteArray expectedAnswer(const QString& line);
 QString timeoutMessage(int language);
 
 // Sends every line of the program. The number of lines is taken once at the start. The first time-out
-// shows its message, drops what was received for that line and ends the transmission.
+// shows its message, drops what was received for that line and ends the transmission. A device that
+// goes away ends it at the line waiting for its answer, without the time-out.
 Outcome transmit(const EditorLines& program, Link& link, int language);
 
 } // namespace ProgramTransmission

@@ -1,5 +1,12 @@
 #pragma once
 
+// Locks of the port component, always taken in this order, never the other way round:
+//   read   (TSerCustomComm::m_readLock, recursive: a hand-over served while Close holds it reads again)
+//   write  (the writer thread's buffer lock, or m_writeLock around a direct write)
+//   status (m_statusMutex: the error word and the driver's counters)
+//   queue  (the input queue's own lock)
+// None of them is held across a hand-over to the user-interface thread.
+
 #include "serial/SerInputQueue.h"
 #include "serial/SerLine.h"
 #include "serial/SerPersistent.h"
@@ -44,9 +51,10 @@ public:
 // transmit buffer into the device (SerThreads.h); their events run on the user-interface thread, one
 // at a time, and never after Close.
 //
-// A device that goes away while open (an adapter pulled out) is reported once through the general
-// error display; the port then stays open but idle, writes are dropped like those to a closed port,
-// and Close followed by Open starts afresh once the device is back.
+// A device that goes away while open (an adapter pulled out) is reported once, on the user-interface
+// thread, through OnLost (without a handler, through the general error display). The port then stays
+// open but idle until its owner closes it: writes are dropped like those to a closed port, reads find
+// what was received before, and Close followed by Open starts afresh once the device is back.
 class TSerCustomComm : public TSerComponent {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TSerCustomComm)
@@ -86,8 +94,9 @@ public:
     void AttachConsumer(TSerDataConsumer* consumer);
     void DetachConsumer(TSerDataConsumer* consumer);
 
-    // Whether the device went away while open (until the next Close).
+    // Whether the device went away while open (until the next Close), and the error that told so.
     bool DeviceLost() const { return m_lost.load(); }
+    QString LossMessage();
 
 protected:
     // Properties; TSerComm publishes them.
@@ -130,6 +139,7 @@ protected:
     TSerCommErrorEvent OnError;
     TSerCommRxCharEvent OnRxChar;
     TSerCommRxBufEvent OnRxBuf;
+    TSerCommLostEvent OnLost;
     TSerNotifyEvent OnRxFlag, OnTxEmpty, OnPErr, OnRx80Full, OnEvent1, OnEvent2;
 
     // The overridable steps.
@@ -164,8 +174,12 @@ private:
     void pullInput();
     // Folds new driver error counts into the error word; returns the line events they mean.
     uint32_t checkLineCounters();
+    // Marks the device lost, keeping the first message that told so.
+    void noteLoss(const QString& message);
     // Marks the device lost; true for the one caller that is to report it.
     bool claimLossReport();
+    // User-interface thread: the one report of a loss.
+    void reportLoss();
     void reapOrphans(bool detachRunning);
     void closeHandle();
 
@@ -197,19 +211,24 @@ private:
     // Workers told to stop while one of their hand-overs was still running further down the stack;
     // they end as soon as it returns and are joined later.
     std::vector<std::shared_ptr<TSerThread>> m_orphans;
-    TSerCriticalSection m_writeLock;
+    std::mutex m_writeLock; // direct writes only; the writer thread has its own
     TSerCriticalSection m_readLock;
     SerInputQueue m_rx;
     // Signalled when the event thread has put bytes into the queue, for WaitForInput.
     TSerWaitEvent m_inputArrived;
     std::vector<TSerDataConsumer*> m_consumers;
 
+    // Expires with the component: a handler may destroy it, and the dispatch that ran the handler
+    // must then stop before it touches the component again.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+
     std::atomic<bool> m_lost{false};
     std::atomic<bool> m_lossReported{false};
     std::atomic<bool> m_txPending{false}; // a direct write waits to leave the driver
     std::atomic<uint32_t> m_pendingLineEvents{0}; // line events seen, not yet dispatched
 
-    std::mutex m_statusMutex; // guards the error word and the counters
+    std::mutex m_statusMutex; // guards the error word, the counters and the loss message
+    QString m_lossMessage;
     uint32_t m_lineErrors = 0;
     SerLine::Counters m_counters;
     bool m_countersKnown = false;
@@ -264,6 +283,7 @@ public:
     using TSerCustomComm::OnCts;
     using TSerCustomComm::OnDsr;
     using TSerCustomComm::OnError;
+    using TSerCustomComm::OnLost;
     using TSerCustomComm::OnEvent1;
     using TSerCustomComm::OnEvent2;
     using TSerCustomComm::OnOpen;

@@ -16,6 +16,7 @@ void SerInputQueue::Reset(int capacity)
     m_head = 0;
     m_size = 0;
     m_unannounced = false;
+    m_outstanding = false;
 }
 
 void SerInputQueue::SetRules(bool stripNul, int eventChar)
@@ -94,8 +95,10 @@ void SerInputQueue::store(const uint8_t* bytes, int count, Pull& result)
     }
     const size_t added = m_size - before;
     result.added += int(added);
-    if (added > 0)
+    if (added > 0 && !m_outstanding) {
         m_unannounced = true;
+        result.fresh = true;
+    }
     const size_t mark = m_capacity * 8 / 10;
     if (before < mark && m_size >= mark)
         result.nearlyFull = true;
@@ -125,18 +128,29 @@ int SerInputQueue::Take(uint8_t* out, int max, bool& wasFull)
     std::memcpy(out + first, m_ring.data(), n - first);
     m_head = (m_head + n) % m_ring.size();
     m_size -= n;
+    m_outstanding = false;
     return int(n);
 }
 
 bool SerInputQueue::TakeUnannounced()
 {
     std::lock_guard lock(m_mutex);
-    return std::exchange(m_unannounced, false);
+    if (!std::exchange(m_unannounced, false))
+        return false;
+    m_outstanding = true;
+    return true;
 }
 
 int SerInputQueue::CountAndAnnounce()
 {
     std::lock_guard lock(m_mutex);
     m_unannounced = false;
+    m_outstanding = m_size > 0;
     return int(m_size);
+}
+
+bool SerInputQueue::Outstanding()
+{
+    std::lock_guard lock(m_mutex);
+    return m_outstanding;
 }

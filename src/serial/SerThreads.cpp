@@ -1,12 +1,12 @@
 #include "serial/SerThreads.h"
 
 #include "platform/HandOver.h"
-#include "platform/Prompts.h"
 #include "serial/SerComm.h"
 #include "serial/SerLine.h"
 
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <mutex>
@@ -108,6 +108,16 @@ void TSerThread::Deliver(const std::function<void()>& fn)
 
 // ---- TSerCommEventThread -------------------------------------------------------------------------
 
+namespace {
+
+// While an announcement waits for its reader, a slow line is looked at this often. At 921,600 baud
+// this is under 4 KB, within what a driver buffers; a look that finds more than kBusyLineBytes
+// is followed by the next at once.
+constexpr int kTrickleMs = 40;
+constexpr int kBusyLineBytes = 1024;
+
+} // namespace
+
 TSerCommEventThread::TSerCommEventThread(TSerCustomComm* owner) : TSerThread(owner) {}
 
 void TSerCommEventThread::RequestStop()
@@ -126,13 +136,22 @@ void TSerCommEventThread::Execute()
     const bool watchModem = (mask & (SerEv::Cts | SerEv::Dsr | SerEv::Ring | SerEv::Rlsd)) != 0 &&
                             SerLine::ModemLines(fd, modem) == 0;
 
+    // Whether the last look at the device found a trickle: some bytes, but not a busy line.
+    bool trickling = false;
     while (!m_terminated) {
         const bool readDevice = !owner->m_lost && !owner->m_rx.Full();
         const bool txPending = owner->m_txPending.load();
         // Modem lines and a direct write leaving the driver have no descriptor to wait on.
         const int timeout = watchModem || txPending ? 10 : -1;
         short revents = 0;
-        TSerHandleObject::WaitForAny({&m_wake}, timeout, readDevice ? fd : -1, POLLIN, &revents);
+        if (readDevice && trickling && owner->m_rx.Outstanding()) {
+            // The announced reader takes whatever is queued by then; waking for every few bytes of a
+            // slow line would serve nobody. Look again after a while, or when woken.
+            TSerHandleObject::WaitForAny({&m_wake}, timeout < 0 ? kTrickleMs : std::min(timeout, kTrickleMs));
+            revents = POLLIN;
+        } else {
+            TSerHandleObject::WaitForAny({&m_wake}, timeout, readDevice ? fd : -1, POLLIN, &revents);
+        }
         if (m_terminated)
             break;
         // Cleared before looking, so that a wake-up during the dispatch below is not lost.
@@ -140,8 +159,10 @@ void TSerCommEventThread::Execute()
 
         uint32_t events = 0;
         int lostError = 0;
+        trickling = false;
         if (readDevice && revents) {
             const SerInputQueue::Pull pull = owner->m_rx.PullFrom(fd);
+            trickling = pull.added > 0 && pull.added < kBusyLineBytes;
             if (pull.eventChar)
                 events |= SerEv::RxFlag;
             if (pull.nearlyFull)
@@ -189,10 +210,13 @@ void TSerCommEventThread::Execute()
             if (m_terminated)
                 break;
         }
-        if (lostError && owner->claimLossReport()) {
-            Deliver([lostError] {
-                showError(ESerCommError(SerFormatError(QStringLiteral("Read error (%d), %s"), lostError)));
-            });
+        if (lostError)
+            owner->noteLoss(SerFormatError(QStringLiteral("Read error (%d), %s"), lostError));
+        // Also a loss that a reader on the user-interface thread found.
+        if (owner->m_lost && owner->claimLossReport()) {
+            Deliver([owner] { owner->reportLoss(); });
+            if (m_terminated)
+                break;
         }
     }
 }
@@ -221,13 +245,13 @@ void TSerCommWriteThread::RequestStop()
 
 int TSerCommWriteThread::Fill()
 {
-    std::lock_guard lock(m_owner->m_writeLock);
+    std::lock_guard lock(m_lock);
     return m_buffer.Fill();
 }
 
 bool TSerCommWriteThread::Enqueue(const uint8_t* bytes, int count, int timeoutMs)
 {
-    std::unique_lock lock(m_owner->m_writeLock);
+    std::unique_lock lock(m_lock);
     const auto fits = [&] { return qint64(m_buffer.Fill()) + count <= m_buffer.Capacity(); };
     if (!fits()) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
@@ -244,7 +268,7 @@ void TSerCommWriteThread::completion(int count)
 {
     bool empty;
     {
-        std::lock_guard lock(m_owner->m_writeLock);
+        std::lock_guard lock(m_lock);
         m_buffer.Consume(count);
         empty = m_buffer.Fill() == 0;
         // Tested and reset in one step with the consume, so that an append made meanwhile keeps
@@ -267,7 +291,7 @@ void TSerCommWriteThread::completion(int count)
 void TSerCommWriteThread::markSettled()
 {
     {
-        std::lock_guard lock(m_owner->m_writeLock);
+        std::lock_guard lock(m_lock);
         // Bytes appended meanwhile are still to be written.
         if (m_buffer.Fill() == 0)
             m_settled = true;
@@ -278,7 +302,7 @@ void TSerCommWriteThread::markSettled()
 void TSerCommWriteThread::discardAll()
 {
     {
-        std::lock_guard lock(m_owner->m_writeLock);
+        std::lock_guard lock(m_lock);
         m_buffer.Consume(m_buffer.Fill());
         m_dataReady.Reset();
     }
@@ -311,7 +335,7 @@ void TSerCommWriteThread::Execute()
         const uint8_t* data;
         int fill;
         {
-            std::lock_guard lock(owner->m_writeLock);
+            std::lock_guard lock(m_lock);
             data = m_buffer.Data();
             fill = m_buffer.Fill();
         }
@@ -340,15 +364,13 @@ void TSerCommWriteThread::Execute()
 
         // The device refuses to take bytes: it is gone. Report it once and stop trying, instead of
         // writing the same bytes again and again.
-        const int error = errno;
+        owner->noteLoss(SerFormatError(QStringLiteral("Write error (%d), %s"), errno));
         const bool report = owner->claimLossReport();
         Deliver([owner] { owner->HandleEvents(SerEv::Err); });
         if (m_terminated)
             break;
         if (report) {
-            Deliver([error] {
-                showError(ESerCommError(SerFormatError(QStringLiteral("Write error (%d), %s"), error)));
-            });
+            Deliver([owner] { owner->reportLoss(); });
             if (m_terminated)
                 break;
         }

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <sys/types.h>
 
@@ -88,7 +89,9 @@ private:
 };
 
 // Drains the transmit buffer into the device. Writers on the user-interface thread only append to
-// the buffer (Enqueue); this thread alone takes bytes from its front.
+// the buffer (Enqueue); this thread alone takes bytes from its front. The buffer and its lock belong
+// to the thread, not to the component: a writer let go by its owner (see TSerThread) may still finish
+// a hand-over after the component is gone, and then touches only what is its own.
 class TSerCommWriteThread final : public TSerThread {
 public:
     TSerCommWriteThread(TSerCustomComm* owner, int writeSize);
@@ -119,11 +122,13 @@ private:
     void discardAll();
     void markSettled();
 
+    // The write lock: the buffer's fill, data ready and settled change together under it.
+    std::mutex m_lock;
     TSerCommBuffer m_buffer;
     TSerWaitEvent m_dataReady;
     TSerWaitEvent m_stop;
     TSerWaitEvent m_flushRequest;
     TSerWaitEvent m_flushDone;
-    std::condition_variable_any m_room;
+    std::condition_variable m_room;
     std::atomic<bool> m_settled{true};
 };

@@ -105,6 +105,8 @@ using TSerNotifyEvent = std::function<void(TSerCustomComm* Sender)>;
 using TSerCommErrorEvent = std::function<void(TSerCustomComm* Sender, int Errors)>;
 using TSerCommRxCharEvent = std::function<void(TSerCustomComm* Sender, int Count)>;
 using TSerCommRxBufEvent = std::function<void(TSerCustomComm* Sender, const uint8_t* Data, int Count)>;
+// The device went away while open; Message tells how ("Read error (5), Input/output error").
+using TSerCommLostEvent = std::function<void(TSerCustomComm* Sender, const QString& Message)>;
 
 // The one error type of the port component. Its messages are English in every interface language.
 // Errors of a system call also carry its errno, so that a caller can tell the user what to do about

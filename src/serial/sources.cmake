@@ -8,7 +8,7 @@ list(APPEND CORE_SOURCES
     serial/SerInputQueue.h serial/SerInputQueue.cpp
     serial/SerLine.h serial/SerLine.cpp
     serial/SerThreads.h serial/SerThreads.cpp
-    serial/SerComm.h serial/SerComm.cpp
+    serial/SerComm.h serial/SerComm.cpp serial/SerCommIo.cpp
     serial/PortMap.h serial/PortMap.cpp
     serial/PortCodes.h serial/PortCodes.cpp
     serial/SerialPortList.h serial/SerialPortList.cpp

@@ -8,11 +8,15 @@ TerminalPane::TerminalPane(QPlainTextEdit* pane) : QObject(pane), m_pane(pane)
 {
     // Every received chunk would otherwise be one more undo step, kept for the life of the window.
     pane->setUndoRedoEnabled(false);
+    // The scroll bar changes with every chunk received. Filling its own background lets it be
+    // repainted alone, instead of with every widget behind it, each of which fills its part anew.
+    pane->verticalScrollBar()->setAutoFillBackground(true);
+    pane->horizontalScrollBar()->setAutoFillBackground(true);
 }
 
 void TerminalPane::setMaxLines(int lines)
 {
-    // The pane does not wrap, so a block is a line.
+    // The pane does not wrap, so a block is a line (or a piece of a longer one).
     m_pane->setMaximumBlockCount(qMax(0, lines));
 }
 
@@ -32,6 +36,41 @@ bool TerminalPane::showsEnd() const
     // stop a line short of the bar's end; the user is at the end all the same.
     const QRect end = m_pane->cursorRect(endCursor());
     return end.top() >= 0 && end.bottom() <= m_pane->viewport()->height();
+}
+
+namespace {
+
+bool isBreak(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); }
+
+} // namespace
+
+void TerminalPane::insertAtEnd(QTextCursor& end, const QString& text)
+{
+    // Characters already on the last line, and those of the text up to its first break.
+    qsizetype filled = end.block().length() - 1;
+    qsizetype longest = filled;
+    for (qsizetype i = 0, run = filled; i < text.size(); ++i) {
+        run = isBreak(text[i]) ? 0 : run + 1;
+        longest = qMax(longest, run);
+    }
+    if (longest <= BlockChars) {
+        end.insertText(text);
+        return;
+    }
+    QString pieces;
+    pieces.reserve(text.size() + text.size() / BlockChars + 1);
+    for (const QChar c : text) {
+        if (isBreak(c)) {
+            filled = 0;
+        } else if (filled == BlockChars) {
+            pieces += QLatin1Char('\n');
+            filled = 1;
+        } else {
+            ++filled;
+        }
+        pieces += c;
+    }
+    end.insertText(pieces);
 }
 
 template <typename Edit>
@@ -62,7 +101,7 @@ void TerminalPane::appendReceived(const QString& text)
         return;
     const qsizetype skip = text.startsWith(QLatin1Char('\n')) && endFollowsReceivedCr() ? 1 : 0;
     atEnd([&](QTextCursor& end) {
-        end.insertText(text.mid(skip));
+        insertAtEnd(end, text.mid(skip));
         if (text.endsWith(QLatin1Char('\r'))) {
             m_afterCr = end;
             // Text added at the end later goes behind the mark, so the mark no longer is the end.
@@ -76,7 +115,7 @@ void TerminalPane::appendReceived(const QString& text)
 void TerminalPane::appendTyped(const QString& text)
 {
     if (!text.isEmpty())
-        atEnd([&](QTextCursor& end) { end.insertText(text); });
+        atEnd([&](QTextCursor& end) { insertAtEnd(end, text); });
 }
 
 void TerminalPane::eraseLast()

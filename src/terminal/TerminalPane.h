@@ -14,6 +14,12 @@ class QString;
 // The view follows the end while it shows the end; a user who has scrolled up keeps the view until
 // scrolling back down. The pane keeps no undo history (a transcript is not edited) and at most a
 // settable number of lines, the oldest going first.
+//
+// A line longer than BlockChars (a board sending without line ends, say at the wrong baud rate) is
+// shown in pieces of BlockChars characters, each a line of the pane: adding to such a line then
+// lays out one piece, not the whole line, so a flood costs the same whatever has come before. The
+// pieces are the pane's own lines in every respect: the line limit counts them, the caret panel
+// numbers them, and a copy has a line break between them.
 class TerminalPane final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TerminalPane)
@@ -21,6 +27,9 @@ class TerminalPane final : public QObject {
 public:
     // Owned by the pane it serves.
     explicit TerminalPane(QPlainTextEdit* pane);
+
+    // The longest line the pane shows as one.
+    static constexpr int BlockChars = 4096;
 
     // Lines kept; 0 (or less) keeps all.
     void setMaxLines(int lines);
@@ -39,6 +48,8 @@ private:
     template <typename Edit>
     void atEnd(Edit edit);
     QTextCursor endCursor() const;
+    // Inserts text at the end, beginning a new line wherever a line would pass BlockChars.
+    void insertAtEnd(QTextCursor& end, const QString& text);
     // Whether the last line is in view (the view then follows what is added).
     bool showsEnd() const;
     bool endFollowsReceivedCr() const;

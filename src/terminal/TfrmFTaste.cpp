@@ -3,6 +3,7 @@
 #include "app/GlobVar_Unit.h"
 #include "app/TfrmTerminal.h"
 #include "app/sprache.h"
+#include "platform/Prompts.h"
 #include "serial/SerComm.h"
 
 #include <QAction>
@@ -56,10 +57,16 @@ TfrmFTaste::TfrmFTaste(TfrmTerminal* mainWindow)
     lblReferenz = label("lblReferenz", QStringLiteral("Referenz"), left, 60);
     BitBtnCtrlF1 = button("BitBtnCtrlF1", QStringLiteral("Ctrl-F1"), left, 78, 65);
 
-    connect(BitBtnF1, &QPushButton::clicked, this, &TfrmFTaste::BitBtnF1Click);
-    connect(BitBtnF5, &QPushButton::clicked, this, &TfrmFTaste::BitBtnF5Click);
-    connect(BitBtnF6, &QPushButton::clicked, this, &TfrmFTaste::BitBtnF6Click);
-    connect(BitBtnCtrlF1, &QPushButton::clicked, this, &TfrmFTaste::BitBtnCtrlF1Click);
+    // The keys and the buttons run their commands through the buttons: a port that fails on RUN or
+    // LIST shows its error and the window goes on.
+    auto command = [this](QPushButton* b, void (TfrmFTaste::*handler)()) {
+        connect(b, &QPushButton::clicked, this,
+                [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+    };
+    command(BitBtnF1, &TfrmFTaste::BitBtnF1Click);
+    command(BitBtnF5, &TfrmFTaste::BitBtnF5Click);
+    command(BitBtnF6, &TfrmFTaste::BitBtnF6Click);
+    command(BitBtnCtrlF1, &TfrmFTaste::BitBtnCtrlF1Click);
 
     installEventFilter(this);
     sprache::RegisterWindow(this);

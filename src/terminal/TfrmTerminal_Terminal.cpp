@@ -25,7 +25,6 @@
 #include <QPointer>
 #include <QTabWidget>
 #include <QTextBlock>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -175,6 +174,11 @@ public:
         HandOver::waitServing([this] { return m_port.TransmitSettled(); }, kSettleLimitMs);
     }
     void showTimeout(const QString& message) override { Prompts::instance().warning(WarningCaption, message); }
+    bool portLost() const override { return m_port.DeviceLost(); }
+    void stoppedByLostPort(int line) override { m_lostAt = line; }
+
+    // The line the transmission ended at because the device went away; -1 when it did not.
+    int lostAt() const { return m_lostAt; }
 
 private:
     // A device that takes no more bytes keeps the writer busy; the next line then times out.
@@ -182,27 +186,41 @@ private:
     TSerComm& m_port;
     FrameLimiter m_frames;
     std::function<void(const QByteArray&)> m_show;
+    int m_lostAt = -1;
 };
+
+// Received text is gathered this long after its announcement before it goes into the pane at once.
+constexpr int kGatherMs = 50;
+// The most received text put into the pane without the window answering in between.
+constexpr qsizetype kInsertSlice = 256 * 1024;
 
 } // namespace
 
 void TfrmTerminal::connectTerminal()
 {
+    // Port events run in the port's hand-overs, which show an error of theirs and go on.
     SerComm1->OnRxChar = [this](TSerCustomComm*, int count) { SerComm1RxChar(count); };
     SerComm1->OnTxEmpty = [this](TSerCustomComm*) { SerComm1TxEmpty(); };
     SerComm1->OnBreak = [this](TSerCustomComm*) { SerComm1Break(); };
+    SerComm1->OnLost = [this](TSerCustomComm*, const QString& message) { SerComm1Lost(message); };
 
-    connect(tbnCommOpen, &QAction::triggered, this, &TfrmTerminal::tbnCommOpenClick);
-    connect(tbnCommClose, &QAction::triggered, this, &TfrmTerminal::tbnCommCloseClick);
-    connect(tbnBreak, &QAction::triggered, this, &TfrmTerminal::tbnBreakClick);
-    connect(tbnTransmit, &QAction::triggered, this, &TfrmTerminal::tbnTransmitClick);
-    connect(mnuEcho, &QAction::triggered, this, &TfrmTerminal::mnuEchoClick);
-    connect(mnuFTasten, &QAction::triggered, this, &TfrmTerminal::mnuFTastenClick);
+    tmrGather = new QTimer(this);
+    tmrGather->setObjectName(QStringLiteral("tmrGather"));
+    tmrGather->setSingleShot(true);
+    tmrGather->setInterval(kGatherMs);
+    connect(tmrGather, &QTimer::timeout, this, [this] { runCommand([this] { tmrGatherTimer(); }); });
 
-    connect(mnuClear, &QAction::triggered, this, &TfrmTerminal::mnuClearClick);
-    connect(mnuSelectAll, &QAction::triggered, this, &TfrmTerminal::mnuSelectAllClick);
-    connect(popTermClear, &QAction::triggered, this, &TfrmTerminal::popTermClearClick);
-    connect(popEditClear, &QAction::triggered, this, &TfrmTerminal::popEditClearClick);
+    connectCommand(tbnCommOpen, &TfrmTerminal::tbnCommOpenClick);
+    connectCommand(tbnCommClose, &TfrmTerminal::tbnCommCloseClick);
+    connectCommand(tbnBreak, &TfrmTerminal::tbnBreakClick);
+    connectCommand(tbnTransmit, &TfrmTerminal::tbnTransmitClick);
+    connectCommand(mnuEcho, &TfrmTerminal::mnuEchoClick);
+    connectCommand(mnuFTasten, &TfrmTerminal::mnuFTastenClick);
+
+    connectCommand(mnuClear, &TfrmTerminal::mnuClearClick);
+    connectCommand(mnuSelectAll, &TfrmTerminal::mnuSelectAllClick);
+    connectCommand(popTermClear, &TfrmTerminal::popTermClearClick);
+    connectCommand(popEditClear, &TfrmTerminal::popEditClearClick);
     auto forward = [this](QAction* from, QAction* menuItem) {
         connect(from, &QAction::triggered, this, [menuItem] { runMenuItem(menuItem); });
     };
@@ -299,13 +317,52 @@ void TfrmTerminal::tbnCommCloseClick()
 
 void TfrmTerminal::SerComm1RxChar(int /*count*/)
 {
-    // The announced bytes may already have been read (the transmission reads its answers itself);
-    // then there is nothing to gather and the user interface is not held up.
-    if (SerComm1->InputCount() == 0)
+    // Already gathering: what was announced is read with the rest when the gathering ends. The
+    // announced bytes may also have been read already (the transmission reads its answers itself);
+    // then there is nothing to gather.
+    if (tmrGather->isActive() || SerComm1->InputCount() == 0)
         return;
-    // What arrives meanwhile belongs to the same chunk.
-    QThread::msleep(50);
-    insertReceived(TerminalText::filterReceived(SerComm1->ReadString()));
+    // What arrives meanwhile belongs to the same chunk. The window goes on painting and answering
+    // meanwhile, and the port goes on taking bytes off the line.
+    tmrGather->start(kGatherMs);
+}
+
+void TfrmTerminal::tmrGatherTimer()
+{
+    // Everything waiting, however much came during the gathering; it goes into the pane a slice at a
+    // time, the next slice as soon as the window has answered what came in meanwhile.
+    m_receivedPending += TerminalText::filterReceived(SerComm1->ReadString());
+    const QByteArray slice = m_receivedPending.left(kInsertSlice);
+    m_receivedPending.remove(0, slice.size());
+    insertReceived(slice);
+    if (!m_receivedPending.isEmpty())
+        tmrGather->start(0);
+}
+
+void TfrmTerminal::SerComm1Lost(const QString& message)
+{
+    // A running transmission notices it at its line and reports both together.
+    if (m_transmitting || !PortOpen)
+        return;
+    closeLostPort(message, QString());
+}
+
+void TfrmTerminal::closeLostPort(const QString& message, const QString& more)
+{
+    const QString name = QStringLiteral("COM%1").arg(SerComm1->PortNum());
+    const QString path = SerComm1->DevicePath();
+    // Received text still gathering is shown before the port's queue goes with the port.
+    if (tmrGather->isActive()) {
+        tmrGather->stop();
+        insertReceived(std::exchange(m_receivedPending, {}) + TerminalText::filterReceived(SerComm1->ReadString()));
+    }
+    // Through the close command, so that the toolbar shows the closed port.
+    tbnCommCloseClick();
+    QString text = message + QLatin1Char('\n') +
+                   StringTable::LoadStr(564 + StringTable::LanguageOffset(Language)).arg(name, path);
+    if (!more.isEmpty())
+        text += QLatin1Char('\n') + more;
+    Prompts::instance().message(text);
 }
 
 void TfrmTerminal::insertReceived(const QByteArray& bytes)
@@ -402,8 +459,13 @@ bool TfrmTerminal::terminalEvent(QObject* watched, QEvent* event)
                 return true;
             }
             return false;
-        case QEvent::KeyPress:
-            return MemoTKeyPress(static_cast<QKeyEvent*>(event));
+        case QEvent::KeyPress: {
+            // A port that fails on the key's byte ends the key here; the error is shown and the key
+            // goes no further, neither to the pane nor through the toolkit's event dispatch.
+            bool used = true;
+            runCommand([&] { used = MemoTKeyPress(static_cast<QKeyEvent*>(event)); });
+            return used;
+        }
         case QEvent::KeyRelease:
             MemoTKeyUp();
             return false;
@@ -427,7 +489,7 @@ void TfrmTerminal::FormKeyUp(QKeyEvent* event)
     // F1 and Ctrl+F1 are the help items' own shortcuts, which act when the key goes down; running
     // them here again would open the help twice for one press.
     if (isControlCKey(event))
-        tbnBreakClick();
+        runCommand([this] { tbnBreakClick(); });
 }
 
 void TfrmTerminal::tbnBreakClick() { SerComm1->WriteByte(3); }
@@ -482,5 +544,21 @@ void TfrmTerminal::tbnTransmitClick()
     // The program as it is when the transmission starts; edits made between lines do not mix into it.
     const PlainTextEditLines program(RTF);
     TerminalLink link(*SerComm1, this, [this](const QByteArray& answer) { insertReceived(answer); });
-    ProgramTransmission::transmit(program, link, Language);
+    {
+        m_transmitting = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{m_transmitting};
+        ProgramTransmission::transmit(program, link, Language);
+    }
+    // A device lost during the transmission is reported here, once, with the line it ended at; one
+    // lost after the last line was answered is reported all the same.
+    if (!SerComm1->DeviceLost() || !PortOpen)
+        return;
+    QString more;
+    if (link.lostAt() >= 0)
+        more = StringTable::LoadStr(565 + StringTable::LanguageOffset(Language))
+                   .arg(QString::number(link.lostAt() + 1), program.line(link.lostAt()));
+    closeLostPort(SerComm1->LossMessage(), more);
 }

@@ -76,6 +76,7 @@ private slots:
     void endRules_data();
     void endRules();
 
+    void longLine_isShownInPiecesOfBlockChars();
     void echoAndBackspace_actAtTheEndAndKeepTheSelection();
     void view_followsTheEndUntilTheUserScrollsUp();
 
@@ -122,6 +123,34 @@ void TerminalPaneTest::endRules()
             pane->eraseLast();
     }
     QCOMPARE(edit.toPlainText(), after);
+}
+
+void TerminalPaneTest::longLine_isShownInPiecesOfBlockChars()
+{
+    constexpr int B = TerminalPane::BlockChars;
+    QPlainTextEdit edit;
+    auto* pane = new TerminalPane(&edit);
+    auto lengths = [&] {
+        QList<int> out;
+        for (QTextBlock b = edit.document()->begin(); b.isValid(); b = b.next())
+            out.append(b.length() - 1);
+        return out;
+    };
+    // A run without line ends goes on in a new piece once its piece is full, over several chunks.
+    pane->appendReceived(QStringLiteral(">"));
+    pane->appendReceived(QString(2 * B + 100, u'x'));
+    QCOMPARE(lengths(), (QList<int>{B, B, 101}));
+    pane->appendReceived(QString(B, u'y'));
+    QCOMPARE(lengths(), (QList<int>{B, B, B, 101}));
+    pane->appendTyped(QStringLiteral("z"));
+    QCOMPARE(lengths(), (QList<int>{B, B, B, 102}));
+    // A line of exactly one piece ends without an empty piece; line ends start afresh.
+    pane->appendReceived(QString(B - 102, u'w') + QStringLiteral("\r\n") + QString(B, u'v') + QStringLiteral("\r\n>"));
+    QCOMPARE(lengths(), (QList<int>{B, B, B, B, B, 1}));
+    // Nothing is lost or changed but the breaks between the pieces.
+    const QString expected = QStringLiteral(">") + QString(2 * B + 100, u'x') + QString(B, u'y') + QStringLiteral("z") +
+                             QString(B - 102, u'w') + QString(B, u'v') + QStringLiteral(">");
+    QCOMPARE(edit.toPlainText().remove(u'\n'), expected);
 }
 
 void TerminalPaneTest::echoAndBackspace_actAtTheEndAndKeepTheSelection()
