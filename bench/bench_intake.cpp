@@ -8,6 +8,7 @@
 #include "app/GlobVar_Unit.h"
 #include "app/SettingsStore.h"
 #include "app/TfrmTerminal.h"
+#include "BenchPty.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
 
@@ -38,41 +39,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Pty {
-    int master = -1;
-    int slave = -1;
-    QString path;
-
-    Pty()
-    {
-        char name[128] = {};
-        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
-            return;
-        termios t{};
-        ::tcgetattr(master, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(master, TCSANOW, &t);
-        path = QString::fromLocal8Bit(name);
-    }
-    ~Pty()
-    {
-        ::close(master);
-        ::close(slave);
-    }
-    void write(const char* data, size_t size) const
-    {
-        while (size > 0) {
-            const ssize_t n = ::write(master, data, size);
-            if (n > 0) {
-                data += n;
-                size -= size_t(n);
-            } else if (n < 0 && errno != EINTR && errno != EAGAIN) {
-                return;
-            }
-        }
-    }
-};
 
 // Runs the event loop until done() or the time is up; returns the longest gap between two ticks of a
 // 5 ms timer, that is, how long the window would have kept a click waiting.

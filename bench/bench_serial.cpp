@@ -2,6 +2,7 @@
 // to OnRxChar on the user-interface thread, and the processor time an open, idle port takes.
 // Prints figures; passes or fails nothing.
 
+#include "BenchPty.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
 
@@ -25,29 +26,6 @@
 #include <vector>
 
 namespace {
-
-struct Pty {
-    int master = -1;
-    int slave = -1;
-    QString path;
-
-    Pty()
-    {
-        char name[128] = {};
-        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
-            return;
-        termios t{};
-        ::tcgetattr(master, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(master, TCSANOW, &t);
-        path = QString::fromLocal8Bit(name);
-    }
-    ~Pty()
-    {
-        ::close(master);
-        ::close(slave);
-    }
-};
 
 double seconds(const QElapsedTimer& t)
 {

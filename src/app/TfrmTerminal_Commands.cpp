@@ -19,6 +19,9 @@
 
 #include <initializer_list>
 
+// The button pictures are compiled into the library; a static library needs them registered by hand.
+static void initIconResource() { Q_INIT_RESOURCE(icons); }
+
 namespace {
 
 using Field = QAction* TfrmTerminal::*;
@@ -363,6 +366,7 @@ void TfrmTerminal::buildPopupMenus()
 
 void TfrmTerminal::buildToolbars()
 {
+    initIconResource();
     const auto bar = [this](const char* name, const char* title) {
         auto* b = new QToolBar(QString::fromUtf8(title), this);
         b->setObjectName(QLatin1String(name));

@@ -259,6 +259,9 @@ void MainWindowTest::toolbarButtons_matchTheDesign()
     for (QAction* a : bar->actions()) {
         if (a->isSeparator())
             continue;
+        // Every button but the spacer shows a picture.
+        if (a->objectName() != "tbnEmpty")
+            QVERIFY2(!a->icon().pixmap(20, 20).isNull(), qPrintable(a->objectName()));
         QCOMPARE(a->isEnabled(), !disabled.contains(a->objectName()));
         if (hints.contains(a->objectName()))
             QCOMPARE(a->toolTip(), hints.value(a->objectName()));
