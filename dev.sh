@@ -55,7 +55,7 @@ build() {
 tsan_serial() {
     local dir=${TALOMA_TSAN_BUILD_DIR:-$ROOT/build-tsan}
     configure "$dir" -DCMAKE_BUILD_TYPE=Debug -DTALOMA_TSAN=ON
-    cmake --build "$dir" --parallel "$(nproc)" --target test_serial_settings test_serial_port test_serial_io
+    cmake --build "$dir" --parallel "$(nproc)" --target test_serial_settings test_serial_port test_serial_io test_serial_flow
     ctest --test-dir "$dir" -R '^test_serial_' --output-on-failure
 }
 
