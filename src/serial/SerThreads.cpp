@@ -226,10 +226,13 @@ void TSerCommEventThread::Execute()
 namespace {
 
 std::atomic<int> handOverDelayMs{0};
+std::atomic<void (*)()> afterHandOverHook{nullptr};
 
 } // namespace
 
 void TSerCommWriteThread::SetHandOverDelayForTests(int milliseconds) { handOverDelayMs = milliseconds; }
+
+void TSerCommWriteThread::SetAfterHandOverHookForTests(void (*hook)()) { afterHandOverHook = hook; }
 
 TSerCommWriteThread::TSerCommWriteThread(TSerCustomComm* owner, int writeSize)
     : TSerThread(owner), m_buffer(writeSize)
@@ -284,6 +287,8 @@ void TSerCommWriteThread::completion(int count)
             std::this_thread::sleep_for(std::chrono::milliseconds(delay));
         TSerCustomComm* const owner = m_owner;
         Deliver([owner] { owner->HandleEvents(SerEv::TxEmpty); });
+        if (const auto hook = afterHandOverHook.load())
+            hook();
         markSettled();
     }
 }

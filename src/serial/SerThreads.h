@@ -113,6 +113,9 @@ public:
     // Tests: a pause between a completed write and its transmit-empty hand-over, as a busy machine
     // may make.
     static void SetHandOverDelayForTests(int milliseconds);
+    // Tests: called on the writer each time its transmit-empty hand-over has returned, before the
+    // writer goes on; a test may hold the writer there (nullptr: none).
+    static void SetAfterHandOverHookForTests(void (*hook)());
 
 protected:
     void Execute() override;

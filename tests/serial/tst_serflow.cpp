@@ -12,8 +12,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QDir>
 #include <QRegularExpression>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -24,6 +26,28 @@ QByteArray pattern(int size)
     for (int i = 0; i < size; ++i)
         bytes[i] = char((i * 13 + i / 251) & 0xff);
     return bytes;
+}
+
+// The writer, held right after its transmit-empty hand-over returned until the test lets it go on.
+std::atomic<int> writerHeld{0};
+std::atomic<int> writerGoesOn{0};
+
+void holdWriter()
+{
+    writerHeld = 1;
+    writerHeld.notify_all();
+    writerGoesOn.wait(0);
+}
+
+void releaseWriter()
+{
+    writerGoesOn = 1;
+    writerGoesOn.notify_all();
+}
+
+int threadCount()
+{
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
 } // namespace
@@ -42,6 +66,7 @@ private slots:
     void destroyedAfterClosingInWriterHandOver_writerTouchesNothingOfIt();
     void destroyedInsideWriterHandOver_dispatchStops();
     void destroyedWhileWriterWaitsForItsHandOver();
+    void destroyedWhileTheLetGoWriterIsHeldAfterItsHandOver_writerTouchesNothingOfIt();
 
 private:
     std::unique_ptr<PtyPair> m_pty;
@@ -54,11 +79,16 @@ void SerFlowTest::init()
     m_pty = std::make_unique<PtyPair>();
     QVERIFY(m_pty->ok());
     pointPort(1, m_pty->slavePath());
+    writerHeld = 0;
+    writerGoesOn = 0;
 }
 
 void SerFlowTest::cleanup()
 {
     TSerCommWriteThread::SetHandOverDelayForTests(0);
+    TSerCommWriteThread::SetAfterHandOverHookForTests(nullptr);
+    // A test that failed half-way must not leave a writer held for ever.
+    releaseWriter();
     m_pty.reset();
     m_prompts.reset();
 }
@@ -190,6 +220,28 @@ void SerFlowTest::destroyedWhileWriterWaitsForItsHandOver()
         QVERIFY(!comm.TransmitSettled());
     }
     QCOMPARE(txEmpty, 0);
+}
+
+void SerFlowTest::destroyedWhileTheLetGoWriterIsHeldAfterItsHandOver_writerTouchesNothingOfIt()
+{
+    // Closed from its own transmit-empty handler, the port lets the writer go. The writer is held
+    // right after that hand-over returned, the component is destroyed meanwhile, and only then does
+    // the writer go on to finish. Whatever it touches of the component now is freed memory, which
+    // the sanitizer build reports, a lock taken there included (FreedLockCheck.cpp).
+    const int threadsBefore = threadCount();
+    TSerCommWriteThread::SetAfterHandOverHookForTests(&holdWriter);
+    auto* comm = new TSerComm;
+    PortCodes::ApplyPortCodes(*comm, 1, 7, 5, 1, 1);
+    comm->OnTxEmpty = [comm](TSerCustomComm*) { comm->Close(); };
+    comm->Open();
+    QVERIFY(comm->WriteByte('x'));
+    QTRY_VERIFY(writerHeld.load() == 1);
+    QVERIFY(!comm->IsOpen());
+    delete comm;
+    releaseWriter();
+    // The writer ends by itself; the program must not end before it has.
+    QTRY_VERIFY_WITH_TIMEOUT(threadCount() <= threadsBefore, 10000);
+    QCOMPARE(m_pty->read(1, 1000), QByteArray("x"));
 }
 
 QTEST_GUILESS_MAIN(SerFlowTest)
