@@ -1,7 +1,7 @@
 // Loading and saving a 2 MB program file through the editor's file commands. Prints figures only.
 
 #include "app/GlobVar_Unit.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "app/TfrmTerminal.h"
 #include "platform/Prompts.h"
 

@@ -6,7 +6,7 @@
 // Usage: bench_intake [megabytes] [seconds at 38400 baud]. Prints figures; passes or fails nothing.
 
 #include "app/GlobVar_Unit.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "app/TfrmTerminal.h"
 #include "BenchPty.h"
 #include "serial/PortMap.h"

@@ -1,8 +1,8 @@
 // Loading and writing large settings files: one key with many values, as a file grown by hand or by
 // another program could hold. Prints figures only.
 
-#include "app/SettingsStore.h"
-#include "app/TRegistry.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

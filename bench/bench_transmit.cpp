@@ -6,7 +6,7 @@
 // Usage: bench_transmit [--reception-bytes N] [--no-transmission]   (N = 0 leaves the reception out)
 
 #include "app/GlobVar_Unit.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "app/TfrmTerminal.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"

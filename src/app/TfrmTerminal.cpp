@@ -2,10 +2,10 @@
 
 #include "GlobVar_Unit.h"
 #include "HelpWindow.h"
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "StatusBar.h"
 #include "StringTable.h"
-#include "TRegistry.h"
+#include "settings/TRegistry.h"
 #include "WinColor.h"
 #include "sprache.h"
 

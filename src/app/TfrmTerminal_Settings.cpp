@@ -1,7 +1,7 @@
 // Reading and writing the settings key: once while the window is created, once when it closes.
 
 #include "GlobVar_Unit.h"
-#include "TRegistry.h"
+#include "settings/TRegistry.h"
 #include "TfrmTerminal.h"
 #include "platform/Errors.h"
 #include "terminal/TerminalPane.h"

@@ -20,5 +20,3 @@ list(APPEND UI_SOURCES
     ../resources/icons.qrc
     app/Startup.h app/Startup.cpp
 )
-# The settings store has a list of its own.
-include(${CMAKE_CURRENT_LIST_DIR}/settings_sources.cmake OPTIONAL)

@@ -5,4 +5,10 @@ list(APPEND CORE_SOURCES
     platform/HandOver.h platform/HandOver.cpp
     platform/TerminationSignals.h platform/TerminationSignals.cpp
 )
-include(${CMAKE_CURRENT_LIST_DIR}/platform2.cmake OPTIONAL)
+# Small platform services: pictures, single instance guard, program version.
+list(APPEND CORE_SOURCES
+    platform/JpegImage.h platform/JpegImage.cpp
+    platform/SingleInstance.h platform/SingleInstance.cpp
+    platform/Version.h platform/Version.cpp
+    ../resources/taloma.qrc
+)

@@ -1,7 +1,7 @@
 #include "serial/SerialPortList.h"
 
-#include "app/SettingsStore.h"
-#include "app/TRegistry.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 #include "serial/PortMap.h"
 
 std::array<QString, 8> SerialPortNames;

@@ -2,8 +2,8 @@
 // made read-only, geometry from another screen, and a close whose write fails.
 
 #include "app/GlobVar_Unit.h"
-#include "app/SettingsStore.h"
-#include "app/TRegistry.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"
 #include "support/ScriptedPrompts.h"
 

@@ -2,8 +2,8 @@
 // and the questions that protect unsaved work.
 
 #include "app/GlobVar_Unit.h"
-#include "app/SettingsStore.h"
-#include "app/TRegistry.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"
 #include "dialogs/AutoNum_Unit.h"
 #include "dialogs/ReNum_Unit.h"

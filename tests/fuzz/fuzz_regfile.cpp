@@ -3,7 +3,7 @@
 // a change to one setting never alters or loses the others.
 #include "FuzzCheck.h"
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <cstddef>
 #include <cstdint>

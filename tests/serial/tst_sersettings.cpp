@@ -2,8 +2,8 @@
 // formats, the transmit buffer, the input queue, the device map and the port list.
 
 #include "PtyPair.h"
-#include "app/SettingsStore.h"
-#include "app/TRegistry.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 #include "serial/PortCodes.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"

@@ -1,7 +1,7 @@
 #include "TerminalSession.h"
 
 #include "app/GlobVar_Unit.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "app/TfrmTerminal.h"
 #include "serial/SerComm.h"
 #include "terminal/TfrmFTaste.h"

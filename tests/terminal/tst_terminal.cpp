@@ -5,7 +5,7 @@
 
 #include "app/GlobVar_Unit.h"
 #include "app/StatusBar.h"
-#include "app/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"
 #include "serial/SerComm.h"
 #include "terminal/TfrmFTaste.h"

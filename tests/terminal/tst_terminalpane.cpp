@@ -4,9 +4,9 @@
 #include "TerminalSession.h"
 
 #include "app/GlobVar_Unit.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "app/StatusBar.h"
-#include "app/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"
 #include "serial/SerComm.h"
 #include "terminal/TerminalPane.h"

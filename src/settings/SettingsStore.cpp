@@ -1,6 +1,6 @@
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
-#include "app/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "platform/Prompts.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "app/SettingsStore.h"
-#include "app/TRegistry.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 #include "platform/Errors.h"
 #include "support/ScriptedPrompts.h"
 

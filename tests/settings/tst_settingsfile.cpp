@@ -1,8 +1,8 @@
 // The settings file on disk: what the store agrees to read and replace, when it writes, and what it says
 // when it cannot.
 
-#include "app/SettingsStore.h"
-#include "app/TRegistry.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 #include "platform/Errors.h"
 #include "support/ScriptedPrompts.h"
 
