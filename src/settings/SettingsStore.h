@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QMutex>
+#include "settings/RegText.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,17 +27,14 @@ enum class Hive { CurrentUser, LocalMachine };
 // and written back unchanged.
 //
 // Failed changes return false and leave the tree as it was; the accessor turns that into the
-// program's message naming the key or value.
+// program's message naming the key or value. The store is used on the window's thread only (the port's
+// threads never read the settings), so it takes no locks.
 class SettingsStore final {
 public:
-    enum class ValueType { Dword, String, Other };
-
-    struct Value {
-        QString name;
-        ValueType type = ValueType::String;
-        quint32 dword = 0;
-        QString text; // the string, or for Other the data as it stands after "=" in the file
-    };
+    using ValueType = RegValueType;
+    using Value = RegValue;
+    // The tree node (RegText.h).
+    using Key = RegKey;
 
     static SettingsStore& currentUser();
     static SettingsStore& localMachine();
@@ -99,8 +97,6 @@ public:
     // the copy cannot be made the file is kept unchanged from now on and `failed` is set.
     QString keepCopyAside(bool& failed);
 
-    struct Key; // the tree node, defined with the implementation
-
 private:
     explicit SettingsStore(const QString& filePath);
 
@@ -118,5 +114,4 @@ private:
     bool m_writeBlocked = false; // the file could not be read, nor moved aside, or is read-only
     std::optional<SyncFailure> m_firstChange; // the first change not yet in the file (reason empty)
     QString m_lastError;
-    mutable QMutex m_mutex;
 };

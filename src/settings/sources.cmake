@@ -1,6 +1,7 @@
 # The settings store: the registry's stand-in, kept in a .reg text file, and its accessor. Below the
 # serial layer, whose port list reads it.
 list(APPEND CORE_SOURCES
+    settings/RegText.h settings/RegText.cpp
     settings/SettingsFile.h settings/SettingsFile.cpp
     settings/SettingsStore.h settings/SettingsStore.cpp
     settings/TRegistry.h settings/TRegistry.cpp
