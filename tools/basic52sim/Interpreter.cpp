@@ -1,3 +1,7 @@
+// The simulator's BASIC interpreter in one file: the statements, the expression parser and the run
+// state are one class whose members all work on the same position in the line being run, and splitting
+// them would only spread that cursor over several files. It is a test tool, not part of the program.
+
 #include "basic52sim/Interpreter.h"
 
 #include "basic52sim/NumberFormat.h"
