@@ -885,11 +885,14 @@ void MainWindowTest::formActivate_onlyWhenOwnWindowCloses()
     // Activated again after a window that is not one of the program's own (a message box, a file
     // dialog, another program): nothing runs.
     QWidget other;
-    other.show();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
-    other.hide();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    const auto backFromOther = [&] {
+        other.show();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        other.hide();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    };
+    backFromOther();
     QCOMPARE(FileFilter, QStringLiteral("marker"));
 
     // One of the program's own windows closes: the next activation runs it, once.
@@ -901,11 +904,7 @@ void MainWindowTest::formActivate_onlyWhenOwnWindowCloses()
     m_window->activateWindow();
     QTRY_VERIFY(FileFilter != QStringLiteral("marker"));
     FileFilter = QStringLiteral("marker");
-    other.show();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
-    other.hide();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    backFromOther();
     QCOMPARE(FileFilter, QStringLiteral("marker"));
 }
 
