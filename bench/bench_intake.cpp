@@ -5,7 +5,7 @@
 //    switches of the program's threads, from /proc/self/task), per thread and in all.
 // Usage: bench_intake [megabytes] [seconds at 38400 baud]. Prints figures; passes or fails nothing.
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "settings/SettingsStore.h"
 #include "app/TfrmTerminal.h"
 #include "BenchPty.h"

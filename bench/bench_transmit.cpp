@@ -5,7 +5,7 @@
 //    program spends meanwhile.
 // Usage: bench_transmit [--reception-bytes N] [--no-transmission]   (N = 0 leaves the reception out)
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "settings/SettingsStore.h"
 #include "app/TfrmTerminal.h"
 #include "serial/PortMap.h"

@@ -1,10 +1,10 @@
 #include "Startup.h"
 
 #include "Application.h"
-#include "GlobVar_Unit.h"
 #include "QtPrompts.h"
 #include "TfrmHallo.h"
 #include "TfrmTerminal.h"
+#include "sprache.h"
 
 #include "dialogs/AutoNum_Unit.h"
 #include "dialogs/Info_Unit.h"
@@ -18,6 +18,7 @@
 #include "platform/HandOver.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "settings/GlobVar_Unit.h"
 #include "terminal/TfrmFTaste.h"
 
 #include <QElapsedTimer>
@@ -62,7 +63,8 @@ void CreateForms(const QStringList& arguments)
     f.frmAutoNum = new TfrmAutoNum(f.frmTerminal);
     f.frmTab = new TfrmTab(f.frmTerminal);
     f.frmReNum = new TfrmReNum(f.frmTerminal);
-    f.frmFTaste = new TfrmFTaste(f.frmTerminal);
+    TfrmTerminal* main = f.frmTerminal;
+    f.frmFTaste = new TfrmFTaste(main, {main->mnuInhalt, main->mnuBasicReferenz, main->mnuFTasten, main->SerComm1});
     f.frmTerminal->setInfoDialog(f.frmInfo);
     f.frmTerminal->setFunctionKeyWindow(f.frmFTaste);
     f.frmTerminal->setLineToolDialogs(f.frmReNum, f.frmAutoNum);
@@ -70,6 +72,11 @@ void CreateForms(const QStringList& arguments)
                                                            f.frmEinstFarben, f.frmComPort, f.frmInfo, f.frmAutoNum,
                                                            f.frmTab, f.frmReNum, f.frmFTaste})
         f.frmTerminal->watchOwnWindow(window);
+    // The language routine walks the windows in the order they were made.
+    for (QWidget* window : std::initializer_list<QWidget*>{f.frmUpdate, f.frmEnvironment, f.frmEinstellungen,
+                                                           f.frmEinstFarben, f.frmComPort, f.frmInfo, f.frmTab,
+                                                           f.frmFTaste})
+        sprache::RegisterWindow(window);
 }
 
 void DestroyForms()

@@ -1,12 +1,12 @@
 #include "TfrmTerminal.h"
 
-#include "GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "HelpWindow.h"
 #include "settings/SettingsStore.h"
 #include "StatusBar.h"
-#include "StringTable.h"
+#include "platform/StringTable.h"
 #include "settings/TRegistry.h"
-#include "WinColor.h"
+#include "platform/WinColor.h"
 #include "sprache.h"
 
 #include "platform/Prompts.h"
@@ -88,13 +88,6 @@ void TfrmTerminal::connectCommand(QAction* item, void (TfrmTerminal::*handler)()
     connect(item, &QAction::triggered, this, [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
 }
 
-bool TfrmTerminal::runMenuItem(QAction* item)
-{
-    if (!item || !item->isEnabled())
-        return false;
-    item->trigger();
-    return true;
-}
 
 // ---------------------------------------------------------------------------------------------------
 // Building the window in its design state

@@ -42,10 +42,6 @@ public:
     explicit TfrmTerminal(const QStringList& arguments = {}, QWidget* parent = nullptr);
     ~TfrmTerminal() override;
 
-    // Runs a menu item's command unless the item is disabled. Returns whether it ran. An error of the
-    // command is shown by the general error display and ends there.
-    static bool runMenuItem(QAction* item);
-
     // --- frame (start-up, activation, layout, clock, help, exit)
     void FormCreate(const QStringList& arguments);
     void FormActivate();

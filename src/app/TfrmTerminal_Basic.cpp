@@ -1,6 +1,6 @@
 // The editor's BASIC line-number commands: sort, renumber and auto-number.
 
-#include "GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "TfrmTerminal.h"
 
 #include "basic/LineSyntax.h"

@@ -2,8 +2,8 @@
 // name, string-table tag (or design caption), shortcut, picture, start state and command. A reader
 // finds every command's entry point here; the handlers are the window's slots of the same name.
 
-#include "GlobVar_Unit.h"
-#include "StringTable.h"
+#include "settings/GlobVar_Unit.h"
+#include "platform/StringTable.h"
 #include "TfrmTerminal.h"
 #include "sprache.h"
 

@@ -1,9 +1,9 @@
 // The editor's documents: loading, saving, the recent-file list, the file filters and the questions
 // that protect unsaved work.
 
-#include "GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "TfrmTerminal.h"
-#include "WinColor.h"
+#include "platform/WinColor.h"
 
 #include "editor/DocumentText.h"
 #include "editor/ProgramFile.h"

@@ -1,6 +1,6 @@
 // Reading and writing the settings key: once while the window is created, once when it closes.
 
-#include "GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "settings/TRegistry.h"
 #include "TfrmTerminal.h"
 #include "platform/Errors.h"

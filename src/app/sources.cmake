@@ -1,9 +1,3 @@
-list(APPEND CORE_SOURCES
-    app/GlobVar_Unit.h app/GlobVar_Unit.cpp
-    app/StringTable.h app/StringTable.cpp
-    app/WinColor.h app/WinColor.cpp
-    ../resources/strings.qrc
-)
 list(APPEND UI_SOURCES
     app/Application.h app/Application.cpp
     app/QtPrompts.h app/QtPrompts.cpp

@@ -1,6 +1,6 @@
 #include "sprache.h"
 
-#include "StringTable.h"
+#include "platform/StringTable.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -2,6 +2,7 @@
 
 #include "Errors.h"
 
+#include <QAction>
 #include <QLoggingCategory>
 
 #include <new>
@@ -50,3 +51,11 @@ QString errorText(const std::exception& e)
 }
 
 void showError(const std::exception& e) { Prompts::instance().message(errorText(e)); }
+
+bool runMenuItem(QAction* item)
+{
+    if (!item || !item->isEnabled())
+        return false;
+    item->trigger();
+    return true;
+}

@@ -8,6 +8,8 @@
 #include <exception>
 #include <utility>
 
+class QAction;
+
 // Every message box, question and platform dialog goes through this seam. The program installs the
 // Qt implementation; tests install a scripted one that records the texts and returns queued answers.
 class Prompts {
@@ -63,3 +65,7 @@ void runCommand(Fn&& command)
         showError(e);
     }
 }
+
+// Runs a menu item's command unless the item is disabled, as a click on it would. Returns whether it
+// ran. Commands run from code, a toolbar button or another window go through here.
+bool runMenuItem(QAction* item);

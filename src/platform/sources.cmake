@@ -12,3 +12,10 @@ list(APPEND CORE_SOURCES
     platform/Version.h platform/Version.cpp
     ../resources/taloma.qrc
 )
+# Stand-ins for the program's embedded string resource and for Windows colour values, as stored in
+# the settings.
+list(APPEND CORE_SOURCES
+    platform/StringTable.h platform/StringTable.cpp
+    ../resources/strings.qrc
+    platform/WinColor.h platform/WinColor.cpp
+)

@@ -1,8 +1,6 @@
-#include "TfrmFTaste.h"
+#include "terminal/TfrmFTaste.h"
 
-#include "app/GlobVar_Unit.h"
-#include "app/TfrmTerminal.h"
-#include "app/sprache.h"
+#include "settings/GlobVar_Unit.h"
 #include "platform/Prompts.h"
 #include "serial/SerComm.h"
 
@@ -18,10 +16,10 @@ bool isFunctionKey(int key) { return key == Qt::Key_F1 || key == Qt::Key_F5 || k
 
 } // namespace
 
-TfrmFTaste::TfrmFTaste(TfrmTerminal* mainWindow)
+TfrmFTaste::TfrmFTaste(QWidget* mainWindow, const Links& links)
     : QDialog(mainWindow, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_main(mainWindow)
+      m_links(links)
 {
     setObjectName(QStringLiteral("frmFTaste"));
     setWindowTitle(QStringLiteral("F-Tasten-Belegung"));
@@ -69,13 +67,12 @@ TfrmFTaste::TfrmFTaste(TfrmTerminal* mainWindow)
     command(BitBtnCtrlF1, &TfrmFTaste::BitBtnCtrlF1Click);
 
     installEventFilter(this);
-    sprache::RegisterWindow(this);
     FormCreate();
 }
 
 void TfrmFTaste::FormCreate() { move(GlobVar::FTasteWindowLeft, GlobVar::FTasteWindowTop); }
 
-void TfrmFTaste::FormClose() { m_main->mnuFTasten->setChecked(false); }
+void TfrmFTaste::FormClose() { m_links.shownItem->setChecked(false); }
 
 void TfrmFTaste::closeEvent(QCloseEvent* event)
 {
@@ -119,10 +116,10 @@ bool TfrmFTaste::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TfrmFTaste::BitBtnF1Click() { TfrmTerminal::runMenuItem(m_main->mnuInhalt); }
+void TfrmFTaste::BitBtnF1Click() { runMenuItem(m_links.help); }
 
-void TfrmFTaste::BitBtnF5Click() { m_main->SerComm1->WriteString(QByteArrayLiteral("RUN\r")); }
+void TfrmFTaste::BitBtnF5Click() { m_links.port->WriteString(QByteArrayLiteral("RUN\r")); }
 
-void TfrmFTaste::BitBtnF6Click() { m_main->SerComm1->WriteString(QByteArrayLiteral("LIST\r")); }
+void TfrmFTaste::BitBtnF6Click() { m_links.port->WriteString(QByteArrayLiteral("LIST\r")); }
 
-void TfrmFTaste::BitBtnCtrlF1Click() { TfrmTerminal::runMenuItem(m_main->mnuBasicReferenz); }
+void TfrmFTaste::BitBtnCtrlF1Click() { runMenuItem(m_links.reference); }

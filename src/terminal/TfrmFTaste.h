@@ -4,7 +4,8 @@
 
 class QLabel;
 class QPushButton;
-class TfrmTerminal;
+class QAction;
+class TSerComm;
 
 // The function-key window: a small tool window with one button per function key, shown and hidden
 // from the Extras menu. F5 and F6 send RUN and LIST to the controller, F1 and Ctrl+F1 open the help;
@@ -15,7 +16,16 @@ class TfrmFTaste final : public QDialog {
     Q_DISABLE_COPY_MOVE(TfrmFTaste)
 
 public:
-    explicit TfrmFTaste(TfrmTerminal* mainWindow);
+    // What the keys act on: the help commands of the main window's menu, the menu item that shows this
+    // window (unticked when it closes), and the port that RUN and LIST go to.
+    struct Links {
+        QAction* help = nullptr;
+        QAction* reference = nullptr;
+        QAction* shownItem = nullptr;
+        TSerComm* port = nullptr;
+    };
+
+    TfrmFTaste(QWidget* mainWindow, const Links& links);
 
     void FormCreate();
     void FormClose();
@@ -38,5 +48,5 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TfrmTerminal* m_main;
+    Links m_links;
 };

@@ -2,9 +2,9 @@
 // path to the port, Control C, the line warnings, the caret panel, the function-key window and the
 // transmission of the editor's program.
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "app/StatusBar.h"
-#include "app/StringTable.h"
+#include "platform/StringTable.h"
 #include "app/TfrmTerminal.h"
 #include "basic/ProgramTransmission.h"
 #include "editor/PlainTextEditLines.h"

@@ -1,11 +1,11 @@
 // The main window's frame, its settings and its language switch, driven through its controls.
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "app/QtPrompts.h"
 #include "app/Startup.h"
 #include "settings/SettingsStore.h"
 #include "app/StatusBar.h"
-#include "app/StringTable.h"
+#include "platform/StringTable.h"
 #include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"
 #include "serial/PortMap.h"
@@ -277,7 +277,7 @@ void MainWindowTest::disabledMenuItem_doesNothingFromButtonOrCode()
     action("mnuClose")->setEnabled(false);
     action("tbnClose")->setEnabled(true);
     action("tbnClose")->trigger();
-    QVERIFY(!TfrmTerminal::runMenuItem(action("mnuClose")));
+    QVERIFY(!runMenuItem(action("mnuClose")));
     QCOMPARE(m_window->RTF->toPlainText(), QString("10 PRINT 1"));
     QVERIFY(m_prompts->shown.isEmpty());
 }
@@ -710,7 +710,7 @@ void MainWindowTest::damagedSettingsFile_reportedKeptAsideAndDefaultsUsed()
 void MainWindowTest::helpCommands_openTheirDocuments()
 {
     createWindow();
-    QVERIFY(TfrmTerminal::runMenuItem(action("mnuInhalt")));
+    QVERIFY(runMenuItem(action("mnuInhalt")));
     QCOMPARE(HelpFile, QString("Taloma-Terminal.html"));
     QWidget* helpWindow = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -722,7 +722,7 @@ void MainWindowTest::helpCommands_openTheirDocuments()
     QVERIFY(browser->toPlainText().contains("Terminalfenster"));
 
     helpWindow->resize(300, 120); // small enough that the topic lies below the top
-    QVERIFY(TfrmTerminal::runMenuItem(action("mnuBasicReferenz")));
+    QVERIFY(runMenuItem(action("mnuBasicReferenz")));
     QCOMPARE(HelpFile, QString("Taloma-BASIC.html"));
     QVERIFY(browser->source().toString().endsWith("Taloma-BASIC.html"));
     // The view jumped to the topic "Inhalt": the document's title has scrolled out of view.
@@ -1009,7 +1009,7 @@ void MainWindowTest::fixedDialogs_haveNoMaximiseButton()
     createWindow();
     TfrmReNum reNum(m_window.get());
     TfrmAutoNum autoNum(m_window.get());
-    TfrmFTaste keys(m_window.get());
+    TfrmFTaste keys(m_window.get(), {});
     for (QWidget* w : std::initializer_list<QWidget*>{&reNum, &autoNum, &keys}) {
         // The frame is the program's own choice, not the window manager's default with every button.
         QVERIFY2(w->windowFlags() & Qt::CustomizeWindowHint, qPrintable(w->objectName()));

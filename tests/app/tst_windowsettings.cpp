@@ -1,7 +1,7 @@
 // The main window's settings against awkward settings files: values of the wrong type, a file the user
 // made read-only, geometry from another screen, and a close whose write fails.
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "settings/SettingsStore.h"
 #include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"

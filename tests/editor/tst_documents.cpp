@@ -1,7 +1,7 @@
 // The editor's documents through the main window: open, save, save as, close, recent files, drops,
 // and the questions that protect unsaved work.
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "settings/SettingsStore.h"
 #include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"
@@ -203,7 +203,7 @@ void DocumentsTest::save_clearsMarkAndToolbarButton()
     m_prompts->files.enqueue(path);
     m_window->mnuOpenClick();
     typeText("X");
-    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QVERIFY(runMenuItem(m_window->mnuSave));
     QCOMPARE(editorCaption(), QString("Editor - s.bas"));
     QVERIFY(!EditorModified);
     QVERIFY(m_window->mnuSave->isEnabled());
@@ -243,7 +243,7 @@ void DocumentsTest::save_unnamedProposesSourceFolder()
     typeText("10 END");
     const QString target = m_dir->filePath("neu.bas");
     m_prompts->files.enqueue(target);
-    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QVERIFY(runMenuItem(m_window->mnuSave));
     QCOMPARE(m_prompts->fileRequests.size(), 1);
     QCOMPARE(m_prompts->fileRequests[0].path, m_dir->path() + "/ohne Namen");
     QCOMPARE(m_prompts->fileRequests[0].filter, FileFilter);
@@ -310,7 +310,7 @@ void DocumentsTest::filterFromPreferredType()
 void DocumentsTest::new_withNothingLoaded_doesNothing()
 {
     m_window->RTF->document()->setModified(false);
-    TfrmTerminal::runMenuItem(m_window->mnuNew);
+    runMenuItem(m_window->mnuNew);
     QVERIFY(m_prompts->shown.isEmpty());
     QCOMPARE(editorCaption(), QString("Editor"));
 }
@@ -322,7 +322,7 @@ void DocumentsTest::new_answeredCancel_keepsDocument()
     m_window->mnuOpenClick();
     typeText("20 END");
     m_prompts->answers.enqueue(Answer::Cancel);
-    TfrmTerminal::runMenuItem(m_window->mnuNew);
+    runMenuItem(m_window->mnuNew);
     QCOMPARE(m_prompts->texts("confirm"), QStringList{"Änderungen speichern in <" + path + "> ?"});
     QCOMPARE(m_window->RTF->toPlainText(), QString("10 REM\n20 END"));
     QCOMPARE(CurrentFileName, path);
@@ -365,7 +365,7 @@ void DocumentsTest::close_askAndDiscard()
 {
     typeText("10 REM");
     m_prompts->answers.enqueue(Answer::No);
-    TfrmTerminal::runMenuItem(m_window->mnuNew);
+    runMenuItem(m_window->mnuNew);
     QCOMPARE(m_prompts->texts("confirm"), QStringList{"Änderungen speichern in <ohne Namen> ?"});
     QCOMPARE(m_window->RTF->toPlainText(), QString());
     QVERIFY(!EditorModified);
@@ -402,7 +402,7 @@ void DocumentsTest::closeYes_withSaveAsCancelled_keepsDocument()
     typeText("10 PRECIOUS");
     m_prompts->answers.enqueue(Answer::Yes); // save changes?
     // The Save As that follows is cancelled (no file queued).
-    TfrmTerminal::runMenuItem(m_window->mnuClose);
+    runMenuItem(m_window->mnuClose);
     QCOMPARE(m_window->RTF->toPlainText(), QString("10 PRECIOUS"));
     QVERIFY(EditorModified);
     QVERIFY(CloseCancelled);
@@ -534,10 +534,10 @@ void DocumentsTest::lineTools_fromMenuAndToolbar()
         dialog->findChild<QLineEdit*>("txtStartwert")->setText("200");
         dialog->findChild<QPushButton*>("BitBtnOK")->click();
     });
-    TfrmTerminal::runMenuItem(m_window->findChild<QAction*>("mnuAutoNumber"));
+    runMenuItem(m_window->findChild<QAction*>("mnuAutoNumber"));
     QVERIFY(m_window->tbnAutoNum->isChecked());
     QVERIFY(m_window->RTF->toPlainText().endsWith("\n200"));
-    TfrmTerminal::runMenuItem(m_window->findChild<QAction*>("mnuAutoNumber"));
+    runMenuItem(m_window->findChild<QAction*>("mnuAutoNumber"));
     QVERIFY(!m_window->tbnAutoNum->isChecked());
 }
 
@@ -573,7 +573,7 @@ void DocumentsTest::lineTools_leaveLoadedProgramModified()
             dialog->findChild<QPushButton*>("BitBtnOK")->click();
         }
     });
-    QVERIFY(TfrmTerminal::runMenuItem(m_window->findChild<QAction*>(tool)));
+    QVERIFY(runMenuItem(m_window->findChild<QAction*>(tool)));
     QCOMPARE(m_window->RTF->toPlainText(), result);
     QVERIFY(EditorModified);
     QCOMPARE(editorCaption(), QString("Editor - tool.bas *"));
@@ -586,7 +586,7 @@ void DocumentsTest::sortError_shownWhereTheCommandRuns()
 {
     typeText("20 A\n10PRINT\n5 B");
     // Run as a command, the error is shown and goes no further (through the toolkit's dispatch).
-    QVERIFY(TfrmTerminal::runMenuItem(m_window->findChild<QAction*>("mnuSort")));
+    QVERIFY(runMenuItem(m_window->findChild<QAction*>("mnuSort")));
     QCOMPARE(m_prompts->texts("message"), QStringList{"'10PRINT' ist kein gültiger Integerwert"});
     // The handler itself still reports it to its caller.
     QVERIFY_THROWS_EXCEPTION(EConvertError, m_window->mnuSortClick());
@@ -612,7 +612,7 @@ void DocumentsTest::unnumberedLine_caretGoesThere()
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             dialog->findChild<QPushButton*>("BitBtnOK")->click();
     });
-    QVERIFY(TfrmTerminal::runMenuItem(m_window->findChild<QAction*>(tool)));
+    QVERIFY(runMenuItem(m_window->findChild<QAction*>(tool)));
     QCOMPARE(m_prompts->texts("message"), QStringList{"'PRINT' ist kein gültiger Integerwert"});
     QCOMPARE(m_window->RTF->textCursor().blockNumber(), 3);
     QCOMPARE(m_window->PageControl1->currentWidget(), m_window->TSheetEd);
@@ -634,7 +634,7 @@ void DocumentsTest::highBytes_comeBackByteForByte()
     QVERIFY(m_window->RTF->toPlainText().contains(QChar(0x7f)));
     QCOMPARE(m_window->RTF->toPlainText().count(QChar(0xe4)), 2);
     typeText(" ");
-    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QVERIFY(runMenuItem(m_window->mnuSave));
     const QByteArray back = readFile(path);
     for (int i = 0; i < qMin(back.size(), bytes.size()); ++i)
         QVERIFY2(back[i] == bytes[i], qPrintable(QString("byte %1: %2 vs %3").arg(i).arg(int(uchar(back[i]))).arg(int(uchar(bytes[i])))));
@@ -649,9 +649,9 @@ void DocumentsTest::loneCarriageReturn_staysInItsLine()
     m_window->mnuOpenClick();
     QCOMPARE(m_window->RTF->document()->blockCount(), 2);
     QVERIFY(!EditorModified);
-    QVERIFY(TfrmTerminal::runMenuItem(m_window->findChild<QAction*>("mnuSort")));
+    QVERIFY(runMenuItem(m_window->findChild<QAction*>("mnuSort")));
     typeText("X");
-    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QVERIFY(runMenuItem(m_window->mnuSave));
     QCOMPARE(readFile(path), bytes + "X");
 }
 
@@ -666,7 +666,7 @@ void DocumentsTest::rtf_roundTripThroughTheEditor()
     QVERIFY(readFile(path).startsWith("{\\rtf1"));
     QVERIFY(readFile(path).contains(m_window->RTF->font().family().toLatin1()));
     m_prompts->answers.enqueue(Answer::No);
-    TfrmTerminal::runMenuItem(m_window->mnuClose);
+    runMenuItem(m_window->mnuClose);
     m_prompts->files.enqueue(path);
     m_window->mnuOpenClick();
     QCOMPARE(m_window->RTF->toPlainText(), text);
@@ -693,7 +693,7 @@ void DocumentsTest::richOrPlain_fromEachFilesOwnName()
         QCOMPARE(m_window->RTF->toPlainText(), QString::fromLatin1(program).replace("\r\n", "\n"));
         QVERIFY(!m_window->editorRichMode());
         typeText("20 END");
-        QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+        QVERIFY(runMenuItem(m_window->mnuSave));
         QCOMPARE(readFile(path), program + "20 END");
     };
 
@@ -722,7 +722,7 @@ void DocumentsTest::richOrPlain_fromEachFilesOwnName()
     QCOMPARE(CurrentFileName, dropped);
     QVERIFY(!m_window->editorRichMode());
     typeText("\n30 STOP");
-    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QVERIFY(runMenuItem(m_window->mnuSave));
     QCOMPARE(readFile(dropped), program + "20 END\r\n30 STOP");
     QVERIFY(readFile(rtf).startsWith("{\\rtf1"));
 
@@ -780,7 +780,7 @@ void DocumentsTest::endedBySignal_unsavedTextOfferedAtNextStart()
     QCOMPARE(editorCaption(), QString("Editor - work.bas *"));
     QVERIFY(m_window->mnuSave->isEnabled());
     QVERIFY(!RecoveryFile::read());
-    QVERIFY(TfrmTerminal::runMenuItem(m_window->mnuSave));
+    QVERIFY(runMenuItem(m_window->mnuSave));
     QCOMPARE(readFile(path), QByteArray("10 REM\r\n20 PRINT \"\xe4\""));
 
     // Restored over a file named at start: the first activation brings the editor forward, marked.
@@ -801,7 +801,7 @@ void DocumentsTest::endedBySignal_unsavedTextOfferedAtNextStart()
     typeText("\n30 END");
     m_window->mnuSaveAsClick(); // cancelled: nothing queued
     m_prompts->answers.enqueue(Answer::No);
-    TfrmTerminal::runMenuItem(m_window->mnuClose);
+    runMenuItem(m_window->mnuClose);
     typeText("10 NEW");
     m_window->terminateBySignal(SIGHUP);
     QCOMPARE(RecoveryFile::read()->documentName, QString());

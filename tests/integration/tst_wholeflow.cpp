@@ -3,7 +3,7 @@
 
 #include "../terminal/TerminalSession.h"
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "app/TfrmTerminal.h"
 #include "terminal/TfrmFTaste.h"
 

@@ -1,6 +1,6 @@
 #include "TerminalSession.h"
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "settings/SettingsStore.h"
 #include "app/TfrmTerminal.h"
 #include "serial/SerComm.h"
@@ -43,7 +43,8 @@ TerminalSession::~TerminalSession()
 void TerminalSession::start()
 {
     window = std::make_unique<TfrmTerminal>();
-    keys = new TfrmFTaste(window.get());
+    keys = new TfrmFTaste(window.get(), {window->mnuInhalt, window->mnuBasicReferenz,
+                                           window->mnuFTasten, window->SerComm1});
     window->setFunctionKeyWindow(keys);
     auto show = window->SerComm1->OnRxChar;
     window->SerComm1->OnRxChar = [this, show](TSerCustomComm* sender, int count) {

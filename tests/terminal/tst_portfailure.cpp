@@ -4,7 +4,7 @@
 #include "LinePeer.h"
 #include "TerminalSession.h"
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "app/TfrmTerminal.h"
 #include "platform/HandOver.h"
 #include "serial/SerComm.h"

@@ -3,7 +3,7 @@
 
 #include "TerminalSession.h"
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "app/StatusBar.h"
 #include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"
@@ -524,7 +524,8 @@ void TerminalTest::functionKeyWindow_positionSurvivesARestart()
         // The next start reads the same settings file.
         ResetGlobals();
         auto window = std::make_unique<TfrmTerminal>();
-        auto* keys = new TfrmFTaste(window.get());
+        auto* keys = new TfrmFTaste(window.get(), {window->mnuInhalt, window->mnuBasicReferenz,
+                                                     window->mnuFTasten, window->SerComm1});
         QCOMPARE(keys->pos(), stored);
         QVERIFY(!keys->isVisible());
     }

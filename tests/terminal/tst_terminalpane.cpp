@@ -3,7 +3,7 @@
 
 #include "TerminalSession.h"
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "settings/SettingsStore.h"
 #include "app/StatusBar.h"
 #include "settings/TRegistry.h"

@@ -3,7 +3,7 @@
 #include "LinePeer.h"
 #include "TerminalSession.h"
 
-#include "app/GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 #include "app/TfrmTerminal.h"
 #include "serial/SerComm.h"
 #include "serial/SerThreads.h"

@@ -1,4 +1,4 @@
-#include "WinColor.h"
+#include "platform/WinColor.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "GlobVar_Unit.h"
+#include "settings/GlobVar_Unit.h"
 
 #include <QDir>
 
