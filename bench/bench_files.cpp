@@ -1,9 +1,9 @@
 // Loading and saving a 2 MB program file through the editor's file commands. Prints figures only.
 
 #include "settings/GlobVar_Unit.h"
-#include "settings/SettingsStore.h"
 #include "app/TfrmTerminal.h"
 #include "platform/Prompts.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

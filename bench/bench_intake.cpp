@@ -6,11 +6,11 @@
 // Usage: bench_intake [megabytes] [seconds at 38400 baud]. Prints figures; passes or fails nothing.
 
 #include "settings/GlobVar_Unit.h"
-#include "settings/SettingsStore.h"
-#include "app/TfrmTerminal.h"
 #include "BenchPty.h"
+#include "app/TfrmTerminal.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>

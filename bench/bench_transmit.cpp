@@ -6,10 +6,10 @@
 // Usage: bench_transmit [--reception-bytes N] [--no-transmission]   (N = 0 leaves the reception out)
 
 #include "settings/GlobVar_Unit.h"
-#include "settings/SettingsStore.h"
 #include "app/TfrmTerminal.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,16 +2,16 @@
 
 #include "Application.h"
 #include "QtPrompts.h"
+#include "sprache.h"
 #include "TfrmHallo.h"
 #include "TfrmTerminal.h"
-#include "sprache.h"
 
 #include "dialogs/AutoNum_Unit.h"
 #include "dialogs/Info_Unit.h"
 #include "dialogs/ReNum_Unit.h"
 #include "dialogs/TfrmComPort.h"
-#include "dialogs/TfrmEinstFarben.h"
 #include "dialogs/TfrmEinstellungen.h"
+#include "dialogs/TfrmEinstFarben.h"
 #include "dialogs/TfrmEnvironment.h"
 #include "dialogs/TfrmTab.h"
 #include "dialogs/Update_Unit.h"

@@ -1,14 +1,15 @@
 #include "TfrmTerminal.h"
 
-#include "settings/GlobVar_Unit.h"
 #include "HelpWindow.h"
-#include "settings/SettingsStore.h"
+#include "sprache.h"
 #include "StatusBar.h"
 #include "platform/StringTable.h"
-#include "settings/TRegistry.h"
 #include "platform/WinColor.h"
-#include "sprache.h"
+#include "settings/GlobVar_Unit.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 
+#include "editor/EditorDocument.h"
 #include "platform/Prompts.h"
 #include "serial/PortCodes.h"
 #include "serial/PortMap.h"
@@ -62,6 +63,7 @@ TfrmTerminal::TfrmTerminal(const QStringList& arguments, QWidget* parent) : QMai
     buildToolbars();
     buildPages();
     buildStatusBar();
+    connectDocument();
 
     // The port component: closed at start, no flow control, ports named COM1 ... COM4.
     SerComm1 = new TSerComm(this);
@@ -302,7 +304,7 @@ void TfrmTerminal::FormActivate()
     }
     if (StartFileGiven) {
         // A document changed meanwhile (a text restored after a signal) keeps its mark.
-        PageControl1->setTabText(PageControl1->indexOf(TSheetEd), editorCaption(EditorModified));
+        PageControl1->setTabText(PageControl1->indexOf(TSheetEd), m_document->caption(EditorModified));
         PageControl1->setCurrentWidget(TSheetEd);
         RTF->setFocus();
         StartFileGiven = false;
@@ -384,7 +386,7 @@ void TfrmTerminal::setLanguage(int language, bool storeChoice)
         CurrentFileName = UnnamedText(language);
     DefaultFileName = UnnamedText(language);
     if (EditorModified)
-        PageControl1->setTabText(PageControl1->indexOf(TSheetEd), editorCaption(true));
+        PageControl1->setTabText(PageControl1->indexOf(TSheetEd), m_document->caption(true));
     HandshakeText = handshakeText(language);
     StatusBar1->setPanelText(3, QLatin1Char(' ') + HandshakeText);
     lblUeb->setText(language == 1 ? QStringLiteral("ÜB") : QStringLiteral("OV"));
@@ -440,21 +442,7 @@ void TfrmTerminal::SerComm1Close() { PortOpen = false; }
 
 bool TfrmTerminal::FormCloseQuery()
 {
-    if (!EditorModified)
-        return true;
-    if (CurrentFileName.isEmpty())
-        CurrentFileName = DefaultFileName;
-    switch (Prompts::instance().confirm(QStringLiteral("Änderungen speichern ?"))) {
-    case Prompts::Answer::Cancel:
-        return false;
-    case Prompts::Answer::No:
-        return true;
-    case Prompts::Answer::Yes:
-        runMenuItem(mnuSave);
-        // A save that did not happen (Save As cancelled, file not written) keeps the program open.
-        return !EditorModified;
-    }
-    return false;
+    return m_document->mayEnd();
 }
 
 void TfrmTerminal::FormClose()

@@ -18,6 +18,7 @@ class QPlainTextEdit;
 class QTabWidget;
 class QTimer;
 class QToolBar;
+class EditorDocument;
 class LineChanges;
 class StatusBar;
 class TRegistry;
@@ -135,8 +136,8 @@ public:
     void mnuReNumberClick();
     void mnuAutoNumberClick();
 
-    // Whether the current document is read and written as rich text (its name ends in ".rtf").
-    bool editorRichMode() const;
+    // The editor's document: its file, its state and its file commands.
+    EditorDocument* document() const { return m_document; }
 
     // The program's own windows (its dialogs and the function-key window): when one of them closes,
     // the next activation of the main window runs FormActivate. Other activations (after a message
@@ -231,22 +232,13 @@ private:
     void buildStatusBar();
     void placeOverlayPanels();
     void setLanguage(int language, bool storeChoice);
-    // The file-dialog filter with the given pair first and the matching default extension.
-    enum class FileKind { Text = 0, Basic = 1, All = 2 };
-    void orderFilter(FileKind first);
-    void showEditorPage(const QString& caption);
-    QString editorCaption(bool withMark) const;
-    int editorTextLength() const;
-    // The change handler's work for a text of the given length.
-    void editorTextChanged(int length);
+    void connectDocument();
+    // The recent-file items of the File menu and of its pop-up, from the recent list.
+    void showRecentFiles(bool listChanged);
     void replayEditorChanges(const LineChanges& changes);
     // Runs a line tool; when it stops on a line without a line number, the caret is put on that line
     // before the error goes on to be shown.
     void showingUnnumberedLine(const std::function<void()>& tool);
-    // Saves only when the document is modified; false when the save did not happen.
-    bool askToSaveChanges(const QString& question);
-    void writeEditorFile(const QString& path);
-    void loadEditorText(const QString& path);
     // A pane showing a stand-in for a stored face this machine lacks: {stored name, face shown}.
     static constexpr char FontStandInProperty[] = "fontStandIn";
     // The face name to store for a pane: the stored name while its stand-in is shown.
@@ -257,6 +249,7 @@ private:
     void showHelp(const QString& document, const QString& topic);
 
     std::unique_ptr<TRegistry> m_registry;
+    EditorDocument* m_document = nullptr;
     QWidget* m_functionKeys = nullptr;
     QWidget* m_updateDialog = nullptr;
     QWidget* m_infoDialog = nullptr;

@@ -7,6 +7,7 @@
 #include "basic/SortProgram.h"
 #include "dialogs/AutoNum_Unit.h"
 #include "dialogs/ReNum_Unit.h"
+#include "editor/EditorDocument.h"
 #include "editor/PlainTextEditLines.h"
 #include "platform/Errors.h"
 
@@ -23,7 +24,7 @@ using namespace GlobVar;
 void TfrmTerminal::replayEditorChanges(const LineChanges& changes)
 {
     for (const qsizetype length : changes.lengths())
-        editorTextChanged(int(length));
+        m_document->textChanged(int(length));
 }
 
 void TfrmTerminal::showingUnnumberedLine(const std::function<void()>& tool)

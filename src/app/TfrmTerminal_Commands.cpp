@@ -3,9 +3,9 @@
 // finds every command's entry point here; the handlers are the window's slots of the same name.
 
 #include "settings/GlobVar_Unit.h"
-#include "platform/StringTable.h"
-#include "TfrmTerminal.h"
 #include "sprache.h"
+#include "TfrmTerminal.h"
+#include "platform/StringTable.h"
 
 #include "platform/Prompts.h"
 

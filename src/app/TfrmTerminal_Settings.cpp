@@ -1,9 +1,9 @@
 // Reading and writing the settings key: once while the window is created, once when it closes.
 
 #include "settings/GlobVar_Unit.h"
-#include "settings/TRegistry.h"
 #include "TfrmTerminal.h"
 #include "platform/Errors.h"
+#include "settings/TRegistry.h"
 #include "terminal/TerminalPane.h"
 
 #include <QAction>

@@ -5,7 +5,9 @@ list(APPEND CORE_SOURCES
     editor/RecoveryFile.h editor/RecoveryFile.cpp
     editor/RecentFileList.h editor/RecentFileList.cpp
 )
-# The editor pane seen as program lines, for the line tools and the transmission.
+# The editor pane seen as program lines, for the line tools and the transmission; the document the
+# pane holds, with its file commands.
 list(APPEND UI_SOURCES
     editor/PlainTextEditLines.h editor/PlainTextEditLines.cpp
+    editor/EditorDocument.h editor/EditorDocument.cpp
 )

@@ -1,8 +1,8 @@
 #include "serial/SerialPortList.h"
 
+#include "serial/PortMap.h"
 #include "settings/SettingsStore.h"
 #include "settings/TRegistry.h"
-#include "serial/PortMap.h"
 
 std::array<QString, 8> SerialPortNames;
 

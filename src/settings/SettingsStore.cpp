@@ -1,8 +1,8 @@
 #include "settings/SettingsStore.h"
 
+#include "platform/Prompts.h"
 #include "settings/RegText.h"
 #include "settings/SettingsFile.h"
-#include "platform/Prompts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "terminal/TfrmFTaste.h"
 
-#include "settings/GlobVar_Unit.h"
 #include "platform/Prompts.h"
 #include "serial/SerComm.h"
+#include "settings/GlobVar_Unit.h"
 
 #include <QAction>
 #include <QCloseEvent>

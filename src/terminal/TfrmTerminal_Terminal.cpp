@@ -4,12 +4,12 @@
 
 #include "settings/GlobVar_Unit.h"
 #include "app/StatusBar.h"
-#include "platform/StringTable.h"
 #include "app/TfrmTerminal.h"
 #include "basic/ProgramTransmission.h"
 #include "editor/PlainTextEditLines.h"
 #include "platform/HandOver.h"
 #include "platform/Prompts.h"
+#include "platform/StringTable.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
 #include "terminal/TerminalPane.h"

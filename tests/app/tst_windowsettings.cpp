@@ -2,9 +2,9 @@
 // made read-only, geometry from another screen, and a close whose write fails.
 
 #include "settings/GlobVar_Unit.h"
+#include "app/TfrmTerminal.h"
 #include "settings/SettingsStore.h"
 #include "settings/TRegistry.h"
-#include "app/TfrmTerminal.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QDir>

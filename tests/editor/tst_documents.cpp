@@ -1,14 +1,15 @@
 // The editor's documents through the main window: open, save, save as, close, recent files, drops,
 // and the questions that protect unsaved work.
 
-#include "settings/GlobVar_Unit.h"
-#include "settings/SettingsStore.h"
-#include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"
 #include "dialogs/AutoNum_Unit.h"
 #include "dialogs/ReNum_Unit.h"
+#include "editor/EditorDocument.h"
 #include "editor/RecoveryFile.h"
 #include "platform/Errors.h"
+#include "settings/GlobVar_Unit.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QAction>
@@ -662,7 +663,7 @@ void DocumentsTest::rtf_roundTripThroughTheEditor()
     const QString path = m_dir->filePath("prog.rtf");
     m_prompts->files.enqueue(path);
     m_window->mnuSaveAsClick();
-    QVERIFY(m_window->editorRichMode());
+    QVERIFY(m_window->document()->isRich());
     QVERIFY(readFile(path).startsWith("{\\rtf1"));
     QVERIFY(readFile(path).contains(m_window->RTF->font().family().toLatin1()));
     m_prompts->answers.enqueue(Answer::No);
@@ -673,7 +674,7 @@ void DocumentsTest::rtf_roundTripThroughTheEditor()
     // Back to plain text by extension.
     m_prompts->files.enqueue(makeFile("plain.txt", "{\\rtf1 not rich}"));
     m_window->mnuOpenClick();
-    QVERIFY(!m_window->editorRichMode());
+    QVERIFY(!m_window->document()->isRich());
     QCOMPARE(m_window->RTF->toPlainText(), QString("{\\rtf1 not rich}"));
 }
 
@@ -691,7 +692,7 @@ void DocumentsTest::richOrPlain_fromEachFilesOwnName()
 
     const auto expectPlainRoundTrip = [&](const QString& path) {
         QCOMPARE(m_window->RTF->toPlainText(), QString::fromLatin1(program).replace("\r\n", "\n"));
-        QVERIFY(!m_window->editorRichMode());
+        QVERIFY(!m_window->document()->isRich());
         typeText("20 END");
         QVERIFY(runMenuItem(m_window->mnuSave));
         QCOMPARE(readFile(path), program + "20 END");
@@ -703,7 +704,7 @@ void DocumentsTest::richOrPlain_fromEachFilesOwnName()
     m_window->mnuOpenClick();
     m_prompts->files.enqueue(rtf);
     m_window->mnuOpenClick();
-    QVERIFY(m_window->editorRichMode());
+    QVERIFY(m_window->document()->isRich());
     m_window->findChild<QAction*>("N21")->trigger();
     QCOMPARE(CurrentFileName, viaRecent);
     expectPlainRoundTrip(viaRecent);
@@ -720,7 +721,7 @@ void DocumentsTest::richOrPlain_fromEachFilesOwnName()
     m_prompts->answers.enqueue(Answer::No);
     m_window->mnuSaveAsClick();
     QCOMPARE(CurrentFileName, dropped);
-    QVERIFY(!m_window->editorRichMode());
+    QVERIFY(!m_window->document()->isRich());
     typeText("\n30 STOP");
     QVERIFY(runMenuItem(m_window->mnuSave));
     QCOMPARE(readFile(dropped), program + "20 END\r\n30 STOP");
@@ -730,7 +731,7 @@ void DocumentsTest::richOrPlain_fromEachFilesOwnName()
     m_prompts->files.enqueue(rtf);
     m_prompts->answers.enqueue(Answer::Yes);
     m_window->mnuSaveAsClick();
-    QVERIFY(m_window->editorRichMode());
+    QVERIFY(m_window->document()->isRich());
     QVERIFY(readFile(rtf).startsWith("{\\rtf1"));
     QVERIFY(readFile(rtf).contains("30 STOP"));
 

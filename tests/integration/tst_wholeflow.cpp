@@ -3,8 +3,8 @@
 
 #include "../terminal/TerminalSession.h"
 
-#include "settings/GlobVar_Unit.h"
 #include "app/TfrmTerminal.h"
+#include "settings/GlobVar_Unit.h"
 #include "terminal/TfrmFTaste.h"
 
 #include <QAction>

@@ -2,13 +2,13 @@
 // formats, the transmit buffer, the input queue, the device map and the port list.
 
 #include "PtyPair.h"
-#include "settings/SettingsStore.h"
-#include "settings/TRegistry.h"
 #include "serial/PortCodes.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
-#include "serial/SerInputQueue.h"
 #include "serial/SerialPortList.h"
+#include "serial/SerInputQueue.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QDir>

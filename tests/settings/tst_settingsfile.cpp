@@ -2,8 +2,8 @@
 // when it cannot.
 
 #include "settings/SettingsStore.h"
-#include "settings/TRegistry.h"
 #include "platform/Errors.h"
+#include "settings/TRegistry.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "settings/SettingsStore.h"
-#include "settings/TRegistry.h"
 #include "platform/Errors.h"
+#include "settings/TRegistry.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "TerminalSession.h"
 
-#include "settings/GlobVar_Unit.h"
-#include "settings/SettingsStore.h"
 #include "app/TfrmTerminal.h"
 #include "serial/SerComm.h"
+#include "settings/GlobVar_Unit.h"
+#include "settings/SettingsStore.h"
 #include "terminal/TfrmFTaste.h"
 
 #include <QAction>

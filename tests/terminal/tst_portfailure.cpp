@@ -4,10 +4,10 @@
 #include "LinePeer.h"
 #include "TerminalSession.h"
 
-#include "settings/GlobVar_Unit.h"
 #include "app/TfrmTerminal.h"
 #include "platform/HandOver.h"
 #include "serial/SerComm.h"
+#include "settings/GlobVar_Unit.h"
 #include "terminal/TfrmFTaste.h"
 
 #include <QAction>

@@ -3,11 +3,11 @@
 
 #include "TerminalSession.h"
 
-#include "settings/GlobVar_Unit.h"
 #include "app/StatusBar.h"
-#include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"
 #include "serial/SerComm.h"
+#include "settings/GlobVar_Unit.h"
+#include "settings/TRegistry.h"
 #include "terminal/TfrmFTaste.h"
 
 #include <QAction>

@@ -3,12 +3,12 @@
 
 #include "TerminalSession.h"
 
-#include "settings/GlobVar_Unit.h"
-#include "settings/SettingsStore.h"
 #include "app/StatusBar.h"
-#include "settings/TRegistry.h"
 #include "app/TfrmTerminal.h"
 #include "serial/SerComm.h"
+#include "settings/GlobVar_Unit.h"
+#include "settings/SettingsStore.h"
+#include "settings/TRegistry.h"
 #include "terminal/TerminalPane.h"
 
 #include <QAction>

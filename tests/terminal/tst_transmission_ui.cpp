@@ -3,10 +3,10 @@
 #include "LinePeer.h"
 #include "TerminalSession.h"
 
-#include "settings/GlobVar_Unit.h"
 #include "app/TfrmTerminal.h"
 #include "serial/SerComm.h"
 #include "serial/SerThreads.h"
+#include "settings/GlobVar_Unit.h"
 
 #include <QAction>
 #include <QElapsedTimer>
