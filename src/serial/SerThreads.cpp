@@ -320,17 +320,12 @@ void TSerCommWriteThread::Execute()
     TSerCustomComm* const owner = m_owner;
     const int fd = owner->m_handle;
     while (!m_terminated) {
-        const int which = TSerHandleObject::WaitForAny({&m_stop, &m_flushRequest, &m_dataReady}, -1);
+        const int which = TSerHandleObject::WaitForAny({&m_stop, &m_dataReady}, -1);
         if (which == 0) {
             m_terminated = true;
             break;
         }
-        if (which == 1) {
-            m_flushRequest.Reset();
-            m_flushDone.Signal();
-            continue;
-        }
-        if (which != 2)
+        if (which != 1)
             continue;
         if (owner->m_lost) {
             discardAll();
@@ -355,14 +350,10 @@ void TSerCommWriteThread::Execute()
             continue;
         if (written == 0 || errno == EAGAIN) {
             short revents = 0;
-            const int ready = TSerHandleObject::WaitForAny({&m_stop, &m_flushRequest}, -1, fd, POLLOUT, &revents);
+            const int ready = TSerHandleObject::WaitForAny({&m_stop}, -1, fd, POLLOUT, &revents);
             if (ready == 0) {
                 m_terminated = true;
                 break;
-            }
-            if (ready == 1) {
-                m_flushRequest.Reset();
-                m_flushDone.Signal();
             }
             continue;
         }

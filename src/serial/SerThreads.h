@@ -130,8 +130,6 @@ private:
     TSerCommBuffer m_buffer;
     TSerWaitEvent m_dataReady;
     TSerWaitEvent m_stop;
-    TSerWaitEvent m_flushRequest;
-    TSerWaitEvent m_flushDone;
     std::condition_variable m_room;
     std::atomic<bool> m_settled{true};
 };
