@@ -150,7 +150,7 @@ void TSerCommEventThread::Execute()
             TSerHandleObject::WaitForAny({&m_wake}, timeout < 0 ? kTrickleMs : std::min(timeout, kTrickleMs));
             revents = POLLIN;
         } else {
-            TSerHandleObject::WaitForAny({&m_wake}, timeout, readDevice ? fd : -1, POLLIN, &revents);
+            revents = TSerHandleObject::WaitForAny({&m_wake}, timeout, readDevice ? fd : -1, POLLIN).extraRevents;
         }
         if (m_terminated)
             break;
@@ -320,12 +320,12 @@ void TSerCommWriteThread::Execute()
     TSerCustomComm* const owner = m_owner;
     const int fd = owner->m_handle;
     while (!m_terminated) {
-        const int which = TSerHandleObject::WaitForAny({&m_stop, &m_dataReady}, -1);
-        if (which == 0) {
+        const auto woke = TSerHandleObject::WaitForAny({&m_stop, &m_dataReady}, -1);
+        if (woke.Signaled(m_stop)) {
             m_terminated = true;
             break;
         }
-        if (which != 1)
+        if (!woke.Signaled(m_dataReady))
             continue;
         if (owner->m_lost) {
             discardAll();
@@ -349,9 +349,8 @@ void TSerCommWriteThread::Execute()
         if (written < 0 && errno == EINTR)
             continue;
         if (written == 0 || errno == EAGAIN) {
-            short revents = 0;
-            const int ready = TSerHandleObject::WaitForAny({&m_stop}, -1, fd, POLLOUT, &revents);
-            if (ready == 0) {
+            // Until the device takes bytes again (or reports why it will not).
+            if (TSerHandleObject::WaitForAny({&m_stop}, -1, fd, POLLOUT).Signaled(m_stop)) {
                 m_terminated = true;
                 break;
             }
