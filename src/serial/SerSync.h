@@ -26,7 +26,7 @@ public:
         enum class Outcome {
             Signaled,   // a handle is signalled: the first one in the order given
             ExtraReady, // no handle is, but the extra descriptor has events
-            TimedOut,
+            TimedOut,   // the time given passed first
             Failed      // the wait itself failed, or a handle reported an error instead of a signal
         };
         Outcome outcome = Outcome::TimedOut;
@@ -40,8 +40,8 @@ public:
 
     // Waits for the first of several handles (at most 7), and optionally for extraEvents on one more
     // descriptor; milliseconds < 0 wait without a limit.
-    static TAnyResult WaitForAny(std::initializer_list<TSerHandleObject*> handles, int milliseconds,
-                                 int extraFd = -1, short extraEvents = 0);
+    static TAnyResult WaitForAny(std::initializer_list<TSerHandleObject*> handles, int milliseconds, int extraFd = -1,
+                                 short extraEvents = 0);
 
 protected:
     int m_handle = -1;

@@ -86,9 +86,9 @@ protected:
 private:
     // What one read of the device found.
     struct Intake {
-        uint32_t events = 0;   // RxFlag, Rx80Full
-        int lostError = 0;     // errno telling that the device went away, or 0
-        bool trickle = false;  // some bytes, but not a busy line
+        uint32_t events = 0;  // RxFlag, Rx80Full
+        int lostError = 0;    // errno telling that the device went away, or 0
+        bool trickle = false; // some bytes, but not a busy line
     };
 
     // The steps of one round, in the order Execute takes them.
