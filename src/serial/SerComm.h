@@ -1,11 +1,28 @@
 #pragma once
 
-// Locks of the port component, always taken in this order, never the other way round:
-//   read   (TSerCustomComm::m_readLock, recursive: a hand-over served while Close holds it reads again)
-//   write  (the writer thread's buffer lock, or m_writeLock around a direct write)
-//   status (m_statusMutex: the error word and the driver's counters)
-//   queue  (the input queue's own lock)
-// None of them is held across a hand-over to the user-interface thread.
+// Locks of the port component, and the threads that take them:
+//   read    TSerCustomComm::m_readLock, recursive. The user-interface thread alone: Close (while it stops
+//           the workers), ReadBytes, QueryStatus, HandleRxChar.
+//   write   m_writeLock around a direct write, on the user-interface thread; or, with a writer thread,
+//           that thread's buffer lock, taken by the writer and by the user-interface thread (WriteBytes,
+//           QueryStatus). A port has one or the other (DirectWrite changes only while closed), so the two
+//           are never nested.
+//   status  m_statusMutex: the error word, the driver's counters, the loss message. All three threads.
+//   queue   the input queue's own lock. The user-interface thread and the event thread.
+//
+// Nesting, outer before inner, never the other way round:
+//   read -> read    HandleRxChar asks QueryStatus; a handler that runs while Close serves the workers'
+//                   hand-overs reads again.
+//   read -> write   QueryStatus counts the writer's buffer; a handler run during Close may write directly.
+//   read -> status, read -> queue   pulling input, QueryStatus, taking bytes.
+//   write -> status a direct write that finds the device gone notes the loss (m_writeLock only: nothing
+//                   is taken inside the writer's buffer lock).
+// Status and queue are never nested with each other, and nothing is taken inside either. So one order
+// fits every path: read, write, status, queue.
+//
+// A worker holds none of them while it hands a call over to the user-interface thread or wakes the
+// threads waiting for it, and the event thread never takes read or write. Only the user-interface
+// thread holds one (read, in Close) while it serves hand-overs.
 
 #include "serial/SerInputQueue.h"
 #include "serial/SerLine.h"

@@ -149,9 +149,8 @@ bool TSerCustomComm::WaitForInput(int timeoutMs)
     m_inputArrived.Reset();
     if (m_rx.Count() > 0)
         return true;
-    short revents = 0;
-    const int ready = TSerHandleObject::WaitForAny({&m_inputArrived}, timeoutMs, m_handle, POLLIN, &revents);
-    return ready >= 0 && (ready == 0 || (revents & POLLIN));
+    const auto woke = TSerHandleObject::WaitForAny({&m_inputArrived}, timeoutMs, m_handle, POLLIN);
+    return woke.Signaled(m_inputArrived) || (woke.ExtraReady() && (woke.extraRevents & POLLIN));
 }
 
 bool TSerCustomComm::TransmitSettled() const { return !m_writeThread || m_writeThread->Settled(); }

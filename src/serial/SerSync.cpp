@@ -30,13 +30,17 @@ TSerHandleObject::TWaitResult TSerHandleObject::WaitFor(int milliseconds)
     }
 }
 
-int TSerHandleObject::WaitForAny(std::initializer_list<TSerHandleObject*> handles, int milliseconds, int extraFd,
-                                 short extraEvents, short* extraRevents)
+TSerHandleObject::TAnyResult TSerHandleObject::WaitForAny(std::initializer_list<TSerHandleObject*> handles,
+                                                           int milliseconds, int extraFd, short extraEvents)
 {
+    using Outcome = TAnyResult::Outcome;
+    TAnyResult result;
     pollfd fds[8];
     const int count = int(handles.size());
-    if (count > 7)
-        return -1;
+    if (count > 7) {
+        result.outcome = Outcome::Failed;
+        return result;
+    }
     int n = 0;
     for (TSerHandleObject* h : handles)
         fds[n++] = pollfd{h->m_handle, POLLIN, 0};
@@ -46,15 +50,22 @@ int TSerHandleObject::WaitForAny(std::initializer_list<TSerHandleObject*> handle
     do {
         rc = ::poll(fds, nfds_t(n), milliseconds < 0 ? -1 : milliseconds);
     } while (rc < 0 && errno == EINTR);
-    if (extraRevents)
-        *extraRevents = extraFd >= 0 && rc > 0 ? fds[count].revents : 0;
-    if (rc <= 0)
-        return -1;
-    for (int i = 0; i < count; ++i) {
-        if (fds[i].revents & POLLIN)
-            return i;
+    if (rc <= 0) {
+        result.outcome = rc == 0 ? Outcome::TimedOut : Outcome::Failed;
+        return result;
     }
-    return extraFd >= 0 && fds[count].revents ? count : -1;
+    if (extraFd >= 0)
+        result.extraRevents = fds[count].revents;
+    int i = 0;
+    for (TSerHandleObject* h : handles) {
+        if (fds[i++].revents & POLLIN) {
+            result.outcome = Outcome::Signaled;
+            result.signaled = h;
+            return result;
+        }
+    }
+    result.outcome = result.extraRevents ? Outcome::ExtraReady : Outcome::Failed;
+    return result;
 }
 
 void TSerEvent::Signal()

@@ -21,11 +21,27 @@ public:
     // Waits until the handle is readable; milliseconds < 0 wait without a limit.
     TWaitResult WaitFor(int milliseconds);
 
-    // Waits for the first of several handles (and optionally one more descriptor and its events).
-    // Returns the index of the first one signalled in the order given, the count of handles when
-    // only the extra descriptor is ready, or -1 on time-out or error.
-    static int WaitForAny(std::initializer_list<TSerHandleObject*> handles, int milliseconds, int extraFd = -1,
-                          short extraEvents = 0, short* extraRevents = nullptr);
+    // What ended a WaitForAny.
+    struct TAnyResult {
+        enum class Outcome {
+            Signaled,   // a handle is signalled: the first one in the order given
+            ExtraReady, // no handle is, but the extra descriptor has events
+            TimedOut,   // the time given passed first
+            Failed      // the wait itself failed, or a handle reported an error instead of a signal
+        };
+        Outcome outcome = Outcome::TimedOut;
+        const TSerHandleObject* signaled = nullptr;
+        // The extra descriptor's events whenever anything was ready, also when a handle came first.
+        short extraRevents = 0;
+
+        bool Signaled(const TSerHandleObject& handle) const { return signaled == &handle; }
+        bool ExtraReady() const { return outcome == Outcome::ExtraReady; }
+    };
+
+    // Waits for the first of several handles (at most 7), and optionally for extraEvents on one more
+    // descriptor; milliseconds < 0 wait without a limit.
+    static TAnyResult WaitForAny(std::initializer_list<TSerHandleObject*> handles, int milliseconds, int extraFd = -1,
+                                 short extraEvents = 0);
 
 protected:
     int m_handle = -1;

@@ -129,96 +129,137 @@ void TSerCommEventThread::RequestStop()
 void TSerCommEventThread::Execute()
 {
     TSerCustomComm* const owner = m_owner;
-    const int fd = owner->m_handle;
-    const uint32_t mask = owner->m_eventMask;
+    m_fd = owner->m_handle;
+    m_watched = owner->m_eventMask;
+    m_watchModem = (m_watched & (SerEv::Cts | SerEv::Dsr | SerEv::Ring | SerEv::Rlsd)) != 0 &&
+                   SerLine::ModemLines(m_fd, m_modem) == 0;
 
-    int modem = 0;
-    const bool watchModem = (mask & (SerEv::Cts | SerEv::Dsr | SerEv::Ring | SerEv::Rlsd)) != 0 &&
-                            SerLine::ModemLines(fd, modem) == 0;
-
-    // Whether the last look at the device found a trickle: some bytes, but not a busy line.
     bool trickling = false;
     while (!m_terminated) {
         const bool readDevice = !owner->m_lost && !owner->m_rx.Full();
         const bool txPending = owner->m_txPending.load();
-        // Modem lines and a direct write leaving the driver have no descriptor to wait on.
-        const int timeout = watchModem || txPending ? 10 : -1;
-        short revents = 0;
-        if (readDevice && trickling && owner->m_rx.Outstanding()) {
-            // The announced reader takes whatever is queued by then; waking for every few bytes of a
-            // slow line would serve nobody. Look again after a while, or when woken.
-            TSerHandleObject::WaitForAny({&m_wake}, timeout < 0 ? kTrickleMs : std::min(timeout, kTrickleMs));
-            revents = POLLIN;
-        } else {
-            TSerHandleObject::WaitForAny({&m_wake}, timeout, readDevice ? fd : -1, POLLIN, &revents);
-        }
+        const short revents = waitForWork(readDevice, txPending, trickling);
         if (m_terminated)
             break;
         // Cleared before looking, so that a wake-up during the dispatch below is not lost.
         m_wake.Reset();
 
-        uint32_t events = 0;
-        int lostError = 0;
-        trickling = false;
-        if (readDevice && revents) {
-            const SerInputQueue::Pull pull = owner->m_rx.PullFrom(fd);
-            trickling = pull.added > 0 && pull.added < kBusyLineBytes;
-            if (pull.eventChar)
-                events |= SerEv::RxFlag;
-            if (pull.nearlyFull)
-                events |= SerEv::Rx80Full;
-            if (pull.lost)
-                lostError = pull.error ? pull.error : EIO;
-            else if ((revents & (POLLERR | POLLNVAL)) || ((revents & POLLHUP) && pull.added == 0))
-                lostError = EIO;
-            if (pull.added > 0) {
-                owner->checkLineCounters();
-                owner->m_inputArrived.Signal();
-            }
-        }
-        events |= owner->m_pendingLineEvents.exchange(0);
-        if (owner->m_rx.TakeUnannounced())
-            events |= SerEv::RxChar;
-        if (watchModem && !owner->m_lost) {
-            int now = 0;
-            if (SerLine::ModemLines(fd, now) == 0) {
-                const int changed = now ^ modem;
-                if (changed & TIOCM_CTS)
-                    events |= SerEv::Cts;
-                if (changed & TIOCM_DSR)
-                    events |= SerEv::Dsr;
-                if (changed & TIOCM_CD)
-                    events |= SerEv::Rlsd;
-                // A ring is reported when the ring indicator falls.
-                if ((modem & TIOCM_RI) && !(now & TIOCM_RI))
-                    events |= SerEv::Ring;
-                modem = now;
-            }
-        }
-        if (txPending) {
-            int queued = 0;
-            if (owner->m_lost || SerLine::OutputQueue(fd, queued) != 0 || queued == 0) {
-                owner->m_txPending = false;
-                events |= SerEv::TxEmpty;
-            }
-        }
-
-        events &= mask;
-        if (events) {
-            m_mask = events;
-            Deliver([owner, events] { owner->DispatchEvents(events); });
-            if (m_terminated)
-                break;
-        }
-        if (lostError)
-            owner->noteLoss(SerFormatError(QStringLiteral("Read error (%d), %s"), lostError));
-        // Also a loss that a reader on the user-interface thread found.
-        if (owner->m_lost && owner->claimLossReport()) {
-            Deliver([owner] { owner->reportLoss(); });
-            if (m_terminated)
-                break;
-        }
+        const Intake intake = readDevice && revents ? readInput(revents) : Intake{};
+        trickling = intake.trickle;
+        // One step after the other: the read may have noted line errors that the next step collects.
+        uint32_t events = intake.events;
+        events |= pendingEvents();
+        events |= pollModemLines();
+        if (txPending)
+            events |= checkWriteDrained();
+        if (!dispatch(events) || !handleLoss(intake.lostError))
+            break;
     }
+}
+
+// Waits until the device has input, the thread is woken, or it is time for a look at what has no
+// descriptor to wait on; returns the device's poll events.
+short TSerCommEventThread::waitForWork(bool readDevice, bool txPending, bool trickling)
+{
+    // Modem lines and a direct write leaving the driver have no descriptor to wait on.
+    const int timeout = m_watchModem || txPending ? 10 : -1;
+    if (readDevice && trickling && m_owner->m_rx.Outstanding()) {
+        // The announced reader takes whatever is queued by then; waking for every few bytes of a
+        // slow line would serve nobody. Look again after a while, or when woken.
+        TSerHandleObject::WaitForAny({&m_wake}, timeout < 0 ? kTrickleMs : std::min(timeout, kTrickleMs));
+        return POLLIN;
+    }
+    return TSerHandleObject::WaitForAny({&m_wake}, timeout, readDevice ? m_fd : -1, POLLIN).extraRevents;
+}
+
+// Moves what the device holds into the input queue, and tells whether the device went away: a failed
+// read, or a hang-up with nothing left to read.
+TSerCommEventThread::Intake TSerCommEventThread::readInput(short revents)
+{
+    TSerCustomComm* const owner = m_owner;
+    const SerInputQueue::Pull pull = owner->m_rx.PullFrom(m_fd);
+    Intake intake;
+    intake.trickle = pull.added > 0 && pull.added < kBusyLineBytes;
+    if (pull.eventChar)
+        intake.events |= SerEv::RxFlag;
+    if (pull.nearlyFull)
+        intake.events |= SerEv::Rx80Full;
+    if (pull.lost)
+        intake.lostError = pull.error ? pull.error : EIO;
+    else if ((revents & (POLLERR | POLLNVAL)) || ((revents & POLLHUP) && pull.added == 0))
+        intake.lostError = EIO;
+    if (pull.added > 0) {
+        owner->checkLineCounters();
+        owner->m_inputArrived.Signal();
+    }
+    return intake;
+}
+
+// Line events that either reader noted, and the announcement of bytes that arrived since the last one
+// (whoever read them from the device).
+uint32_t TSerCommEventThread::pendingEvents()
+{
+    uint32_t events = m_owner->m_pendingLineEvents.exchange(0);
+    if (m_owner->m_rx.TakeUnannounced())
+        events |= SerEv::RxChar;
+    return events;
+}
+
+// The modem lines that changed since the last look.
+uint32_t TSerCommEventThread::pollModemLines()
+{
+    int now = 0;
+    if (!m_watchModem || m_owner->m_lost || SerLine::ModemLines(m_fd, now) != 0)
+        return 0;
+    uint32_t events = 0;
+    const int changed = now ^ m_modem;
+    if (changed & TIOCM_CTS)
+        events |= SerEv::Cts;
+    if (changed & TIOCM_DSR)
+        events |= SerEv::Dsr;
+    if (changed & TIOCM_CD)
+        events |= SerEv::Rlsd;
+    // A ring is reported when the ring indicator falls.
+    if ((m_modem & TIOCM_RI) && !(now & TIOCM_RI))
+        events |= SerEv::Ring;
+    m_modem = now;
+    return events;
+}
+
+// A direct write is waiting to leave the driver: the transmit-empty event once it has (or once the
+// driver can no longer tell, the device being gone).
+uint32_t TSerCommEventThread::checkWriteDrained()
+{
+    int queued = 0;
+    if (!m_owner->m_lost && SerLine::OutputQueue(m_fd, queued) == 0 && queued != 0)
+        return 0;
+    m_owner->m_txPending = false;
+    return SerEv::TxEmpty;
+}
+
+// Hands the watched ones of the events over; false when the thread was told to stop meanwhile.
+bool TSerCommEventThread::dispatch(uint32_t events)
+{
+    events &= m_watched;
+    if (events == 0)
+        return true;
+    m_mask = events;
+    TSerCustomComm* const owner = m_owner;
+    Deliver([owner, events] { owner->DispatchEvents(events); });
+    return !m_terminated;
+}
+
+// Notes a loss the read found and reports a loss once, also one that a reader on the user-interface
+// thread found; false when the thread was told to stop meanwhile.
+bool TSerCommEventThread::handleLoss(int readError)
+{
+    TSerCustomComm* const owner = m_owner;
+    if (readError)
+        owner->noteLoss(SerFormatError(QStringLiteral("Read error (%d), %s"), readError));
+    if (!owner->m_lost || !owner->claimLossReport())
+        return true;
+    Deliver([owner] { owner->reportLoss(); });
+    return !m_terminated;
 }
 
 // ---- TSerCommWriteThread -------------------------------------------------------------------------
@@ -320,17 +361,12 @@ void TSerCommWriteThread::Execute()
     TSerCustomComm* const owner = m_owner;
     const int fd = owner->m_handle;
     while (!m_terminated) {
-        const int which = TSerHandleObject::WaitForAny({&m_stop, &m_flushRequest, &m_dataReady}, -1);
-        if (which == 0) {
+        const auto woke = TSerHandleObject::WaitForAny({&m_stop, &m_dataReady}, -1);
+        if (woke.Signaled(m_stop)) {
             m_terminated = true;
             break;
         }
-        if (which == 1) {
-            m_flushRequest.Reset();
-            m_flushDone.Signal();
-            continue;
-        }
-        if (which != 2)
+        if (!woke.Signaled(m_dataReady))
             continue;
         if (owner->m_lost) {
             discardAll();
@@ -354,15 +390,10 @@ void TSerCommWriteThread::Execute()
         if (written < 0 && errno == EINTR)
             continue;
         if (written == 0 || errno == EAGAIN) {
-            short revents = 0;
-            const int ready = TSerHandleObject::WaitForAny({&m_stop, &m_flushRequest}, -1, fd, POLLOUT, &revents);
-            if (ready == 0) {
+            // Until the device takes bytes again (or reports why it will not).
+            if (TSerHandleObject::WaitForAny({&m_stop}, -1, fd, POLLOUT).Signaled(m_stop)) {
                 m_terminated = true;
                 break;
-            }
-            if (ready == 1) {
-                m_flushRequest.Reset();
-                m_flushDone.Signal();
             }
             continue;
         }

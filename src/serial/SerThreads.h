@@ -84,8 +84,30 @@ protected:
     void Execute() override;
 
 private:
+    // What one read of the device found.
+    struct Intake {
+        uint32_t events = 0;  // RxFlag, Rx80Full
+        int lostError = 0;    // errno telling that the device went away, or 0
+        bool trickle = false; // some bytes, but not a busy line
+    };
+
+    // The steps of one round, in the order Execute takes them.
+    short waitForWork(bool readDevice, bool txPending, bool trickling);
+    Intake readInput(short revents);
+    uint32_t pendingEvents();
+    uint32_t pollModemLines();
+    uint32_t checkWriteDrained();
+    bool dispatch(uint32_t events);
+    bool handleLoss(int readError);
+
     TSerWaitEvent m_wake;
     std::atomic<uint32_t> m_mask{0};
+
+    // Set when the thread starts and touched by it alone.
+    int m_fd = -1;
+    uint32_t m_watched = 0; // the owner's event mask
+    bool m_watchModem = false;
+    int m_modem = 0; // the modem lines at the last look
 };
 
 // Drains the transmit buffer into the device. Writers on the user-interface thread only append to
@@ -130,8 +152,6 @@ private:
     TSerCommBuffer m_buffer;
     TSerWaitEvent m_dataReady;
     TSerWaitEvent m_stop;
-    TSerWaitEvent m_flushRequest;
-    TSerWaitEvent m_flushDone;
     std::condition_variable m_room;
     std::atomic<bool> m_settled{true};
 };
