@@ -15,6 +15,7 @@
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
 #include "serial/SerialPortList.h"
+#include "terminal/TerminalPage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -319,7 +320,7 @@ void TfrmTerminal::TSheetChange()
             m_overwriteWasEnabled = lblUeb->isEnabled();
         lblUeb->setEnabled(false);
         pnlOverWrite->setEnabled(false);
-        setTerminalClearEnabled();
+        m_terminal->enableClear();
     } else {
         if (!m_lastPageWasEditor)
             lblUeb->setEnabled(m_overwriteWasEnabled);
@@ -541,8 +542,6 @@ void TfrmTerminal::dropEvent(QDropEvent* event)
 
 bool TfrmTerminal::eventFilter(QObject* watched, QEvent* event)
 {
-    if (terminalEvent(watched, event))
-        return true;
     if (event->type() == QEvent::Hide && m_ownWindows.contains(qobject_cast<QWidget*>(watched))) {
         m_ownWindowClosed = true;
     } else if (watched == pnlUhr && event->type() == QEvent::MouseMove) {

@@ -22,6 +22,7 @@ class EditorDocument;
 class LineChanges;
 class StatusBar;
 class TRegistry;
+class TerminalPage;
 class TSerComm;
 class TfrmAutoNum;
 class TfrmReNum;
@@ -213,13 +214,6 @@ protected:
 
 private:
     void connectTerminal();
-    // Shows received bytes at the end of the terminal pane.
-    void insertReceived(const QByteArray& bytes);
-    void setTerminalClearEnabled();
-    void showCaretPosition();
-    // The menu or pop-up command whose shortcut the key is, if any.
-    QAction* shortcutCommand(const QKeyEvent* event) const;
-    bool terminalEvent(QObject* watched, QEvent* event);
     QPlainTextEdit* frontPane() const;
 
     // The handler runs when the item is triggered; an exception from it is shown and goes no further.
@@ -250,6 +244,7 @@ private:
 
     std::unique_ptr<TRegistry> m_registry;
     EditorDocument* m_document = nullptr;
+    TerminalPage* m_terminal = nullptr;
     QWidget* m_functionKeys = nullptr;
     QWidget* m_updateDialog = nullptr;
     QWidget* m_infoDialog = nullptr;
@@ -257,27 +252,11 @@ private:
     TfrmAutoNum* m_autoNum = nullptr;
     bool m_overwriteWasEnabled = false;
     bool m_lastPageWasEditor = false;
-    QObject* m_keyPreview = nullptr;
     // Guarded: the dialogs are the window's children and go while it is being destroyed.
     QList<QPointer<QWidget>> m_ownWindows;
     bool m_ownWindowClosed = false;
     // FormClose has run: the settings are saved and their accessor released.
     bool m_closeDone = false;
-    // The terminal pane's transcript rules (received text, echo and erase at the end; line limit).
-    class TerminalPane* m_terminalPane = nullptr;
     // Gives the keyboard back to the pane in front (after a menu closed, a page change, an open).
     void focusFrontPane();
-    // The device behind the port number of status panel 1.
-    QString portToolTip() const;
-    // The warning for a port that did not open: the port's error text, and a hint where access was denied.
-    void showOpenFailure(const QString& error, int systemError);
-    // Gathers received text for 50 ms after its announcement while the window goes on.
-    QTimer* tmrGather = nullptr;
-    // Received text read but not yet in the pane: a large intake goes in by slices, with the window
-    // answering between them.
-    QByteArray m_receivedPending;
-    // A transmission is running; it reports a lost device itself, with its line.
-    bool m_transmitting = false;
-    // Closes the lost port through the close command and says so; `more` is added to the message.
-    void closeLostPort(const QString& message, const QString& more);
 };

@@ -4,7 +4,7 @@
 #include "TfrmTerminal.h"
 #include "platform/Errors.h"
 #include "settings/TRegistry.h"
-#include "terminal/TerminalPane.h"
+#include "terminal/TerminalPage.h"
 
 #include <QAction>
 #include <QDir>
@@ -176,7 +176,7 @@ void TfrmTerminal::LoadSettings()
     TerminalMaxLinesStored = reg.ValueExists(QStringLiteral("TerminalMaxLines"));
     if (TerminalMaxLinesStored) {
         TerminalMaxLines = reg.ReadInteger(QStringLiteral("TerminalMaxLines"));
-        m_terminalPane->setMaxLines(TerminalMaxLines);
+        m_terminal->setMaxLines(TerminalMaxLines);
     }
 }
 

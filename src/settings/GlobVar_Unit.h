@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include "editor/RecentFileList.h"
-
 // The program's global state: one variable per persisted setting, named after its settings value,
 // and the run-time globals shared by the main window, the editor commands and the dialogs.
 namespace GlobVar {
@@ -42,7 +40,7 @@ extern QString CurrentExtension;
 extern QString DefaultFileName;
 extern QString FilterTextFiles, FilterBasicFiles, FilterAllFiles;
 extern QString FileFilter, DefaultExtension;
-extern QStringList RecentFiles; // most recent first, at most RecentMax entries of RecentNameMax characters
+extern QStringList RecentFiles; // most recent first; see editor/RecentFileList.h
 extern int RecentCount;
 extern bool EditorModified;
 extern bool LoadingFile;
@@ -63,8 +61,6 @@ extern QString HelpFile;
 // Display texts of the line parameters ("9600", "8", "N", "1") and of the handshake.
 extern QString BaudText, DataBitsChar, ParityChar, StopBitsText, HandshakeText;
 
-constexpr int RecentMax = RecentFileList::MaxEntries;
-constexpr int RecentNameMax = RecentFileList::MaxNameLength;
 
 // The settings key of the current user.
 inline const QString SettingsKey = QStringLiteral("\\Software\\Orvik\\Taloma-Terminal\\2.0");

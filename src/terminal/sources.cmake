@@ -3,6 +3,6 @@ list(APPEND CORE_SOURCES
 )
 list(APPEND UI_SOURCES
     terminal/TfrmFTaste.h terminal/TfrmFTaste.cpp
-    terminal/TfrmTerminal_Terminal.cpp
+    terminal/TerminalPage.h terminal/TerminalPage.cpp
     terminal/TerminalPane.h terminal/TerminalPane.cpp
 )

@@ -1,10 +1,5 @@
-// The terminal page of the main window: opening and closing the port, received text, the keyboard
-// path to the port, Control C, the line warnings, the caret panel, the function-key window and the
-// transmission of the editor's program.
+#include "terminal/TerminalPage.h"
 
-#include "settings/GlobVar_Unit.h"
-#include "app/StatusBar.h"
-#include "app/TfrmTerminal.h"
 #include "basic/ProgramTransmission.h"
 #include "editor/PlainTextEditLines.h"
 #include "platform/HandOver.h"
@@ -12,6 +7,7 @@
 #include "platform/StringTable.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
+#include "settings/GlobVar_Unit.h"
 #include "terminal/TerminalPane.h"
 #include "terminal/TerminalText.h"
 
@@ -19,11 +15,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QTabWidget>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -45,8 +38,8 @@ class KeyPreview final : public QObject {
 public:
     using Binding = std::function<bool(const QKeyEvent*)>;
 
-    KeyPreview(QWidget* window, Binding isBinding, std::function<void(QKeyEvent*)> onKeyUp)
-        : QObject(window), m_window(window), m_isBinding(std::move(isBinding)), m_onKeyUp(std::move(onKeyUp))
+    KeyPreview(QObject* parent, QWidget* window, Binding isBinding, std::function<void(QKeyEvent*)> onKeyUp)
+        : QObject(parent), m_window(window), m_isBinding(std::move(isBinding)), m_onKeyUp(std::move(onKeyUp))
     {
         qApp->installEventFilter(this);
     }
@@ -196,71 +189,36 @@ constexpr qsizetype kInsertSlice = 256 * 1024;
 
 } // namespace
 
-void TfrmTerminal::connectTerminal()
+TerminalPage::TerminalPage(QWidget* window, const Controls& controls)
+    : QObject(window), m_window(window), m_controls(controls)
 {
-    // Port events run in the port's hand-overs, which show an error of theirs and go on.
-    SerComm1->OnRxChar = [this](TSerCustomComm*, int count) { SerComm1RxChar(count); };
-    SerComm1->OnTxEmpty = [this](TSerCustomComm*) { SerComm1TxEmpty(); };
-    SerComm1->OnBreak = [this](TSerCustomComm*) { SerComm1Break(); };
-    SerComm1->OnLost = [this](TSerCustomComm*, const QString& message) { SerComm1Lost(message); };
+    m_gather = new QTimer(this);
+    m_gather->setObjectName(QStringLiteral("tmrGather"));
+    m_gather->setSingleShot(true);
+    m_gather->setInterval(kGatherMs);
+    connect(m_gather, &QTimer::timeout, this, [this] { runCommand([this] { gatherEnded(); }); });
 
-    tmrGather = new QTimer(this);
-    tmrGather->setObjectName(QStringLiteral("tmrGather"));
-    tmrGather->setSingleShot(true);
-    tmrGather->setInterval(kGatherMs);
-    connect(tmrGather, &QTimer::timeout, this, [this] { runCommand([this] { tmrGatherTimer(); }); });
-
-    connectCommand(tbnCommOpen, &TfrmTerminal::tbnCommOpenClick);
-    connectCommand(tbnCommClose, &TfrmTerminal::tbnCommCloseClick);
-    connectCommand(tbnBreak, &TfrmTerminal::tbnBreakClick);
-    connectCommand(tbnTransmit, &TfrmTerminal::tbnTransmitClick);
-    connectCommand(mnuEcho, &TfrmTerminal::mnuEchoClick);
-    connectCommand(mnuFTasten, &TfrmTerminal::mnuFTastenClick);
-
-    connectCommand(mnuClear, &TfrmTerminal::mnuClearClick);
-    connectCommand(mnuSelectAll, &TfrmTerminal::mnuSelectAllClick);
-    connectCommand(popTermClear, &TfrmTerminal::popTermClearClick);
-    connectCommand(popEditClear, &TfrmTerminal::popEditClearClick);
-    auto forward = [this](QAction* from, QAction* menuItem) {
-        connect(from, &QAction::triggered, this, [menuItem] { runMenuItem(menuItem); });
-    };
-    forward(popEinstellungen, mnuEinstellungen);
-    forward(popFontFarbenTerminal, mnuFontFarbenTerminal);
-    forward(popFontFarbenEditor, mnuFontFarbenEditor);
-    forward(popClearT, mnuClear);
-    forward(popClear, mnuClear);
-    forward(Allesmarkieren2, mnuSelectAll);
-    forward(Allesmarkieren1, mnuSelectAll);
-
-    MemoT->installEventFilter(this);
-    MemoT->viewport()->setMouseTracking(true);
-    m_terminalPane = new TerminalPane(MemoT);
-    m_terminalPane->setMaxLines(TerminalMaxLines);
-
-    // A menu closed with Escape leaves the menu bar holding the keyboard, and the next letters
-    // typed would open menus. The focus goes back once the menu bar has let go of the menu.
-    for (QAction* top : MainMenu1->actions())
-        if (QMenu* menu = top->menu())
-            connect(menu, &QMenu::aboutToHide, this, [this] {
-                QTimer::singleShot(0, this, [this] {
-                    if (!QApplication::activePopupWidget())
-                        focusFrontPane();
-                });
-            });
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { focusFrontPane(); });
-    StatusBar1->setPanelToolTip(1, [this] { return portToolTip(); });
-    m_keyPreview = new KeyPreview(this, isControlCKey, [this](QKeyEvent* event) { FormKeyUp(event); });
+    QPlainTextEdit* pane = m_controls.pane;
+    pane->installEventFilter(this);
+    pane->viewport()->installEventFilter(this);
+    pane->viewport()->setMouseTracking(true);
+    m_pane = new TerminalPane(pane);
+    m_pane->setMaxLines(TerminalMaxLines);
+    new KeyPreview(this, window, isControlCKey, [this](QKeyEvent* event) { windowKeyReleased(event); });
 }
+
+void TerminalPage::setMaxLines(int lines) { m_pane->setMaxLines(lines); }
 
 // ---------------------------------------------------------------------------------------------------
 // Opening and closing the port
 
-void TfrmTerminal::tbnCommOpenClick()
+void TerminalPage::openPort()
 {
-    SerComm1->SetPortNum(ComPort);
+    TSerComm* port = m_controls.port;
+    port->SetPortNum(ComPort);
     // A port that cannot be opened leaves the buttons as they were; the warning says why.
     try {
-        SerComm1->Open();
+        port->Open();
     } catch (const ESerCommError& e) {
         showOpenFailure(e.message(), e.SystemError());
         return;
@@ -268,16 +226,15 @@ void TfrmTerminal::tbnCommOpenClick()
         showOpenFailure(QString::fromLocal8Bit(e.what()), 0);
         return;
     }
-    tbnCommOpen->setEnabled(false);
-    tbnCommClose->setEnabled(true);
-    tbnBreak->setEnabled(true);
-    tbnTransmit->setEnabled(true);
+    m_controls.open->setEnabled(false);
+    for (QAction* a : {m_controls.close, m_controls.controlC, m_controls.transmit})
+        a->setEnabled(true);
     if (EnvReturn)
-        SerComm1->WriteByte(13);
-    focusFrontPane();
+        port->WriteByte(13);
+    emit focusWanted();
 }
 
-void TfrmTerminal::showOpenFailure(const QString& error, int systemError)
+void TerminalPage::showOpenFailure(const QString& error, int systemError)
 {
     const int offset = StringTable::LanguageOffset(Language);
     QString text = StringTable::LoadStr(561 + offset).arg(QStringLiteral("COM%1").arg(ComPort)) +
@@ -287,7 +244,7 @@ void TfrmTerminal::showOpenFailure(const QString& error, int systemError)
     Prompts::instance().warning(StringTable::LoadStr(560 + offset), text);
 }
 
-QString TfrmTerminal::portToolTip() const
+QString TerminalPage::portToolTip() const
 {
     const QString name = QStringLiteral("COM%1").arg(ComPort);
     const QString path = PortMap::global().PathFor(name);
@@ -296,50 +253,42 @@ QString TfrmTerminal::portToolTip() const
     return name + QStringLiteral(" = ") + path;
 }
 
-void TfrmTerminal::focusFrontPane()
+void TerminalPage::closePort()
 {
-    // The keys typed next are meant for the board (or the editor), never for the menu bar or a
-    // toolbar that happened to keep the focus.
-    frontPane()->setFocus(Qt::OtherFocusReason);
-}
-
-void TfrmTerminal::tbnCommCloseClick()
-{
-    SerComm1->Close();
-    tbnCommOpen->setEnabled(true);
-    tbnCommClose->setEnabled(false);
-    tbnBreak->setEnabled(false);
-    tbnTransmit->setEnabled(false);
+    m_controls.port->Close();
+    m_controls.open->setEnabled(true);
+    for (QAction* a : {m_controls.close, m_controls.controlC, m_controls.transmit})
+        a->setEnabled(false);
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Received text and line events
 
-void TfrmTerminal::SerComm1RxChar(int /*count*/)
+void TerminalPage::received()
 {
     // Already gathering: what was announced is read with the rest when the gathering ends. The
     // announced bytes may also have been read already (the transmission reads its answers itself);
     // then there is nothing to gather.
-    if (tmrGather->isActive() || SerComm1->InputCount() == 0)
+    if (m_gather->isActive() || m_controls.port->InputCount() == 0)
         return;
     // What arrives meanwhile belongs to the same chunk. The window goes on painting and answering
     // meanwhile, and the port goes on taking bytes off the line.
-    tmrGather->start(kGatherMs);
+    m_gather->start(kGatherMs);
 }
 
-void TfrmTerminal::tmrGatherTimer()
+void TerminalPage::gatherEnded()
 {
     // Everything waiting, however much came during the gathering; it goes into the pane a slice at a
     // time, the next slice as soon as the window has answered what came in meanwhile.
-    m_receivedPending += TerminalText::filterReceived(SerComm1->ReadString());
+    m_receivedPending += TerminalText::filterReceived(m_controls.port->ReadString());
     const QByteArray slice = m_receivedPending.left(kInsertSlice);
     m_receivedPending.remove(0, slice.size());
     insertReceived(slice);
     if (!m_receivedPending.isEmpty())
-        tmrGather->start(0);
+        m_gather->start(0);
 }
 
-void TfrmTerminal::SerComm1Lost(const QString& message)
+void TerminalPage::lost(const QString& message)
 {
     // A running transmission notices it at its line and reports both together.
     if (m_transmitting || !PortOpen)
@@ -347,17 +296,18 @@ void TfrmTerminal::SerComm1Lost(const QString& message)
     closeLostPort(message, QString());
 }
 
-void TfrmTerminal::closeLostPort(const QString& message, const QString& more)
+void TerminalPage::closeLostPort(const QString& message, const QString& more)
 {
-    const QString name = QStringLiteral("COM%1").arg(SerComm1->PortNum());
-    const QString path = SerComm1->DevicePath();
+    TSerComm* port = m_controls.port;
+    const QString name = QStringLiteral("COM%1").arg(port->PortNum());
+    const QString path = port->DevicePath();
     // Received text still gathering is shown before the port's queue goes with the port.
-    if (tmrGather->isActive()) {
-        tmrGather->stop();
-        insertReceived(std::exchange(m_receivedPending, {}) + TerminalText::filterReceived(SerComm1->ReadString()));
+    if (m_gather->isActive()) {
+        m_gather->stop();
+        insertReceived(std::exchange(m_receivedPending, {}) + TerminalText::filterReceived(port->ReadString()));
     }
     // Through the close command, so that the toolbar shows the closed port.
-    tbnCommCloseClick();
+    closePort();
     QString text = message + QLatin1Char('\n') +
                    StringTable::LoadStr(564 + StringTable::LanguageOffset(Language)).arg(name, path);
     if (!more.isEmpty())
@@ -365,38 +315,35 @@ void TfrmTerminal::closeLostPort(const QString& message, const QString& more)
     Prompts::instance().message(text);
 }
 
-void TfrmTerminal::insertReceived(const QByteArray& bytes)
-{
-    m_terminalPane->appendReceived(TerminalText::fromBytes(bytes));
-}
+void TerminalPage::insertReceived(const QByteArray& bytes) { m_pane->appendReceived(TerminalText::fromBytes(bytes)); }
 
-void TfrmTerminal::SerComm1TxEmpty()
+void TerminalPage::transmitEmpty()
 {
     if (EnvTxBuffer)
         Prompts::instance().warning(WarningCaption, QStringLiteral("Der Sendepuffer ist voll."));
 }
 
-void TfrmTerminal::SerComm1Break()
+void TerminalPage::breakReceived()
 {
     if (EnvBreak)
         Prompts::instance().warning(WarningCaption, QStringLiteral("Ein Break-Signal wurde empfangen."));
 }
 
 // ---------------------------------------------------------------------------------------------------
-// The keyboard
+// The keyboard and the mouse
 
-QAction* TfrmTerminal::shortcutCommand(const QKeyEvent* event) const
+QAction* TerminalPage::shortcutCommand(const QKeyEvent* event) const
 {
     const QKeySequence pressed(QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
     // Menu items first: a pop-up item with the same shortcut runs the same command.
-    for (const QList<QAction*>& list : {actions(), MemoT->actions()})
+    for (const QList<QAction*>& list : {m_window->actions(), m_controls.pane->actions()})
         for (QAction* a : list)
             if (!a->shortcut().isEmpty() && a->shortcut() == pressed)
                 return a;
     return nullptr;
 }
 
-bool TfrmTerminal::MemoTKeyPress(QKeyEvent* event)
+bool TerminalPage::keyPressed(QKeyEvent* event)
 {
     if (QAction* command = shortcutCommand(event)) {
         runMenuItem(command);
@@ -413,43 +360,34 @@ bool TfrmTerminal::MemoTKeyPress(QKeyEvent* event)
     for (const QChar character : typed) {
         const int byte = TerminalText::byteForKey(character.unicode());
         if (byte >= 0)
-            SerComm1->WriteByte(uint8_t(byte));
+            m_controls.port->WriteByte(uint8_t(byte));
         if (character.unicode() == 8)
-            m_terminalPane->eraseLast();
+            m_pane->eraseLast();
         else if (ComEcho)
-            m_terminalPane->appendTyped(QString(character));
+            m_pane->appendTyped(QString(character));
     }
     return true;
 }
 
-void TfrmTerminal::showCaretPosition()
+void TerminalPage::showCaretPosition()
 {
-    const int start = MemoT->textCursor().selectionStart();
-    const QTextBlock line = MemoT->document()->findBlock(start);
-    StatusBar1->setPanelText(0, TerminalText::caretText(line.blockNumber(), start - line.position()));
+    const QPlainTextEdit* pane = m_controls.pane;
+    const int start = pane->textCursor().selectionStart();
+    const QTextBlock line = pane->document()->findBlock(start);
+    emit caretTextChanged(TerminalText::caretText(line.blockNumber(), start - line.position()));
 }
 
-void TfrmTerminal::MemoTKeyUp() { showCaretPosition(); }
-
-void TfrmTerminal::setTerminalClearEnabled()
+void TerminalPage::enableClear()
 {
-    const bool selection = MemoT->textCursor().hasSelection();
-    mnuClear->setEnabled(selection);
-    tbnClear->setEnabled(selection);
-    popClearT->setEnabled(selection);
+    const bool selection = m_controls.pane->textCursor().hasSelection();
+    for (QAction* a : {m_controls.clear, m_controls.clearButton, m_controls.clearPopup})
+        a->setEnabled(selection);
 }
 
-void TfrmTerminal::MemoTMouseDown() { setTerminalClearEnabled(); }
-
-void TfrmTerminal::MemoTMouseMove()
+bool TerminalPage::eventFilter(QObject* watched, QEvent* event)
 {
-    setTerminalClearEnabled();
-    showCaretPosition();
-}
-
-bool TfrmTerminal::terminalEvent(QObject* watched, QEvent* event)
-{
-    if (watched == MemoT) {
+    QPlainTextEdit* pane = m_controls.pane;
+    if (watched == pane) {
         switch (event->type()) {
         case QEvent::ShortcutOverride:
             // The pane would take its own editing keys (Ctrl+C, Ctrl+A, Ctrl+Del ...); the window's
@@ -463,87 +401,55 @@ bool TfrmTerminal::terminalEvent(QObject* watched, QEvent* event)
             // A port that fails on the key's byte ends the key here; the error is shown and the key
             // goes no further, neither to the pane nor through the toolkit's event dispatch.
             bool used = true;
-            runCommand([&] { used = MemoTKeyPress(static_cast<QKeyEvent*>(event)); });
+            runCommand([&] { used = keyPressed(static_cast<QKeyEvent*>(event)); });
             return used;
         }
         case QEvent::KeyRelease:
-            MemoTKeyUp();
+            showCaretPosition();
             return false;
         default:
             return false;
         }
     }
-    if (watched == MemoT->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress)
-            MemoTMouseDown();
-        else if (event->type() == QEvent::MouseMove)
-            MemoTMouseMove();
+    if (watched == pane->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            enableClear();
+        } else if (event->type() == QEvent::MouseMove) {
+            enableClear();
+            showCaretPosition();
+        }
     }
     return false;
 }
 
-void TfrmTerminal::FormKeyUp(QKeyEvent* event)
+void TerminalPage::windowKeyReleased(const QKeyEvent* event)
 {
     if (event->isAutoRepeat())
         return;
     // F1 and Ctrl+F1 are the help items' own shortcuts, which act when the key goes down; running
     // them here again would open the help twice for one press.
     if (isControlCKey(event))
-        runCommand([this] { tbnBreakClick(); });
+        runCommand([this] { sendControlC(); });
 }
 
-void TfrmTerminal::tbnBreakClick() { SerComm1->WriteByte(3); }
+void TerminalPage::sendControlC() { m_controls.port->WriteByte(3); }
 
-void TfrmTerminal::mnuEchoClick()
+void TerminalPage::toggleEcho()
 {
     ComEcho = !ComEcho;
-    mnuEcho->setChecked(ComEcho);
+    m_controls.echo->setChecked(ComEcho);
 }
-
-void TfrmTerminal::mnuFTastenClick()
-{
-    // The item has already ticked or unticked itself on the click: ticked now means show.
-    if (m_functionKeys)
-        m_functionKeys->setVisible(mnuFTasten->isChecked());
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Editing commands on the pane in front
-
-QPlainTextEdit* TfrmTerminal::frontPane() const
-{
-    return PageControl1->currentWidget() == TSheetEd ? RTF : MemoT;
-}
-
-void TfrmTerminal::mnuClearClick()
-{
-    QPlainTextEdit* pane = frontPane();
-    QTextCursor caret = pane->textCursor();
-    caret.removeSelectedText();
-    pane->setTextCursor(caret);
-}
-
-void TfrmTerminal::mnuSelectAllClick() { frontPane()->selectAll(); }
-
-void TfrmTerminal::tbnSelectAllClick()
-{
-    runMenuItem(mnuSelectAll);
-    TSheetChange();
-}
-
-void TfrmTerminal::popTermClearClick() { MemoT->clear(); }
-
-void TfrmTerminal::popEditClearClick() { RTF->clear(); }
 
 // ---------------------------------------------------------------------------------------------------
 // Program transmission
 
-void TfrmTerminal::tbnTransmitClick()
+void TerminalPage::transmit()
 {
-    PageControl1->setCurrentWidget(TSheetTerm);
+    emit pageWanted();
+    TSerComm* port = m_controls.port;
     // The program as it is when the transmission starts; edits made between lines do not mix into it.
-    const PlainTextEditLines program(RTF);
-    TerminalLink link(*SerComm1, this, [this](const QByteArray& answer) { insertReceived(answer); });
+    const PlainTextEditLines program(m_controls.editor);
+    TerminalLink link(*port, m_window, [this](const QByteArray& answer) { insertReceived(answer); });
     {
         m_transmitting = true;
         struct Done {
@@ -554,11 +460,11 @@ void TfrmTerminal::tbnTransmitClick()
     }
     // A device lost during the transmission is reported here, once, with the line it ended at; one
     // lost after the last line was answered is reported all the same.
-    if (!SerComm1->DeviceLost() || !PortOpen)
+    if (!port->DeviceLost() || !PortOpen)
         return;
     QString more;
     if (link.lostAt() >= 0)
         more = StringTable::LoadStr(565 + StringTable::LanguageOffset(Language))
                    .arg(QString::number(link.lostAt() + 1), program.line(link.lostAt()));
-    closeLostPort(SerComm1->LossMessage(), more);
+    closeLostPort(port->LossMessage(), more);
 }

@@ -1,0 +1,148 @@
+// The terminal page's handlers, handed to the page, which holds their logic; and the editing commands
+// on the pane in front.
+
+#include "StatusBar.h"
+#include "TfrmTerminal.h"
+#include "platform/Prompts.h"
+#include "serial/SerComm.h"
+#include "settings/GlobVar_Unit.h"
+#include "terminal/TerminalPage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTimer>
+
+using namespace GlobVar;
+
+void TfrmTerminal::connectTerminal()
+{
+    m_terminal = new TerminalPage(this, {MemoT, RTF, SerComm1, tbnCommOpen, tbnCommClose, tbnBreak, tbnTransmit,
+                                         mnuEcho, mnuClear, tbnClear, popClearT});
+    connect(m_terminal, &TerminalPage::caretTextChanged, this,
+            [this](const QString& text) { StatusBar1->setPanelText(0, text); });
+    connect(m_terminal, &TerminalPage::pageWanted, this, [this] { PageControl1->setCurrentWidget(TSheetTerm); });
+    connect(m_terminal, &TerminalPage::focusWanted, this, &TfrmTerminal::focusFrontPane);
+    StatusBar1->setPanelToolTip(1, [this] { return m_terminal->portToolTip(); });
+
+    // Port events run in the port's hand-overs, which show an error of theirs and go on.
+    SerComm1->OnRxChar = [this](TSerCustomComm*, int count) { SerComm1RxChar(count); };
+    SerComm1->OnTxEmpty = [this](TSerCustomComm*) { SerComm1TxEmpty(); };
+    SerComm1->OnBreak = [this](TSerCustomComm*) { SerComm1Break(); };
+    SerComm1->OnLost = [this](TSerCustomComm*, const QString& message) { SerComm1Lost(message); };
+
+    connectCommand(tbnCommOpen, &TfrmTerminal::tbnCommOpenClick);
+    connectCommand(tbnCommClose, &TfrmTerminal::tbnCommCloseClick);
+    connectCommand(tbnBreak, &TfrmTerminal::tbnBreakClick);
+    connectCommand(tbnTransmit, &TfrmTerminal::tbnTransmitClick);
+    connectCommand(mnuEcho, &TfrmTerminal::mnuEchoClick);
+    connectCommand(mnuFTasten, &TfrmTerminal::mnuFTastenClick);
+
+    connectCommand(mnuClear, &TfrmTerminal::mnuClearClick);
+    connectCommand(mnuSelectAll, &TfrmTerminal::mnuSelectAllClick);
+    connectCommand(popTermClear, &TfrmTerminal::popTermClearClick);
+    connectCommand(popEditClear, &TfrmTerminal::popEditClearClick);
+    auto forward = [this](QAction* from, QAction* menuItem) {
+        connect(from, &QAction::triggered, this, [menuItem] { runMenuItem(menuItem); });
+    };
+    forward(popEinstellungen, mnuEinstellungen);
+    forward(popFontFarbenTerminal, mnuFontFarbenTerminal);
+    forward(popFontFarbenEditor, mnuFontFarbenEditor);
+    forward(popClearT, mnuClear);
+    forward(popClear, mnuClear);
+    forward(Allesmarkieren2, mnuSelectAll);
+    forward(Allesmarkieren1, mnuSelectAll);
+
+    MemoT->installEventFilter(this);
+
+    // A menu closed with Escape leaves the menu bar holding the keyboard, and the next letters
+    // typed would open menus. The focus goes back once the menu bar has let go of the menu.
+    for (QAction* top : MainMenu1->actions())
+        if (QMenu* menu = top->menu())
+            connect(menu, &QMenu::aboutToHide, this, [this] {
+                QTimer::singleShot(0, this, [this] {
+                    if (!QApplication::activePopupWidget())
+                        focusFrontPane();
+                });
+            });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { focusFrontPane(); });
+}
+
+void TfrmTerminal::focusFrontPane()
+{
+    // The keys typed next are meant for the board (or the editor), never for the menu bar or a
+    // toolbar that happened to keep the focus.
+    frontPane()->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmTerminal::tbnCommOpenClick() { m_terminal->openPort(); }
+
+void TfrmTerminal::tbnCommCloseClick() { m_terminal->closePort(); }
+
+void TfrmTerminal::SerComm1RxChar(int /*count*/) { m_terminal->received(); }
+
+void TfrmTerminal::tmrGatherTimer() { m_terminal->gatherEnded(); }
+
+void TfrmTerminal::SerComm1Lost(const QString& message) { m_terminal->lost(message); }
+
+void TfrmTerminal::SerComm1TxEmpty() { m_terminal->transmitEmpty(); }
+
+void TfrmTerminal::SerComm1Break() { m_terminal->breakReceived(); }
+
+bool TfrmTerminal::MemoTKeyPress(QKeyEvent* event) { return m_terminal->keyPressed(event); }
+
+void TfrmTerminal::MemoTKeyUp() { m_terminal->showCaretPosition(); }
+
+void TfrmTerminal::MemoTMouseDown() { m_terminal->enableClear(); }
+
+void TfrmTerminal::MemoTMouseMove()
+{
+    m_terminal->enableClear();
+    m_terminal->showCaretPosition();
+}
+
+void TfrmTerminal::FormKeyUp(QKeyEvent* event) { m_terminal->windowKeyReleased(event); }
+
+void TfrmTerminal::tbnBreakClick() { m_terminal->sendControlC(); }
+
+void TfrmTerminal::mnuEchoClick() { m_terminal->toggleEcho(); }
+
+void TfrmTerminal::tbnTransmitClick() { m_terminal->transmit(); }
+
+void TfrmTerminal::mnuFTastenClick()
+{
+    // The item has already ticked or unticked itself on the click: ticked now means show.
+    if (m_functionKeys)
+        m_functionKeys->setVisible(mnuFTasten->isChecked());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Editing commands on the pane in front
+
+QPlainTextEdit* TfrmTerminal::frontPane() const
+{
+    return PageControl1->currentWidget() == TSheetEd ? RTF : MemoT;
+}
+
+void TfrmTerminal::mnuClearClick()
+{
+    QPlainTextEdit* pane = frontPane();
+    QTextCursor caret = pane->textCursor();
+    caret.removeSelectedText();
+    pane->setTextCursor(caret);
+}
+
+void TfrmTerminal::mnuSelectAllClick() { frontPane()->selectAll(); }
+
+void TfrmTerminal::tbnSelectAllClick()
+{
+    runMenuItem(mnuSelectAll);
+    TSheetChange();
+}
+
+void TfrmTerminal::popTermClearClick() { MemoT->clear(); }
+
+void TfrmTerminal::popEditClearClick() { RTF->clear(); }

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QKeyEvent;
+class QPlainTextEdit;
+class QTimer;
+class TSerComm;
+class TerminalPane;
+
+// The terminal page: the port's buttons and their states, what the board sends on its way into the
+// pane, the keys typed at the board, the caret panel's text, the line warnings, a lost device, and
+// the transmission of the editor's program. The main window owns one and hands its handlers to it.
+//
+// Received text is gathered for a moment after its announcement and goes into the pane in slices, so
+// the window keeps answering whatever arrives. A port that fails ends the command that used it: the
+// error is shown and the window goes on.
+class TerminalPage final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TerminalPage)
+
+public:
+    // The window's controls the page works with.
+    struct Controls {
+        QPlainTextEdit* pane = nullptr;   // the terminal pane
+        QPlainTextEdit* editor = nullptr; // the program to transmit
+        TSerComm* port = nullptr;
+        QAction* open = nullptr;
+        QAction* close = nullptr;
+        QAction* controlC = nullptr;
+        QAction* transmit = nullptr;
+        QAction* echo = nullptr;
+        // Enabled while the terminal pane has a selection.
+        QAction* clear = nullptr;
+        QAction* clearButton = nullptr;
+        QAction* clearPopup = nullptr;
+    };
+
+    // `window` is the main window: its commands' shortcuts come before the pane's own keys, and
+    // Alt+C is taken from whichever of its controls has the focus.
+    TerminalPage(QWidget* window, const Controls& controls);
+
+    // The port buttons.
+    void openPort();
+    void closePort();
+    void sendControlC();
+    void toggleEcho();
+    // Sends the editor's program line by line; returns when it is sent or a line timed out.
+    void transmit();
+
+    // Port events.
+    void received();
+    void gatherEnded();
+    void lost(const QString& message);
+    void transmitEmpty();
+    void breakReceived();
+
+    // A key pressed in the pane; true when it was used up (sent, run as a command or dropped).
+    bool keyPressed(QKeyEvent* event);
+    // A key released anywhere in the window.
+    void windowKeyReleased(const QKeyEvent* event);
+    void showCaretPosition();
+    void enableClear();
+
+    // Lines the pane keeps; 0 keeps all.
+    void setMaxLines(int lines);
+    // The device behind the port number of status panel 1.
+    QString portToolTip() const;
+
+signals:
+    void caretTextChanged(const QString& text);
+    // The terminal page is to be in front (the transmission shows the board's answers).
+    void pageWanted();
+    // The keyboard goes back to the pane in front (after the port opened).
+    void focusWanted();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The menu or pop-up command whose shortcut the key is, if any.
+    QAction* shortcutCommand(const QKeyEvent* event) const;
+    void insertReceived(const QByteArray& bytes);
+    // The warning for a port that did not open: the port's error text, and a hint where access was
+    // denied.
+    void showOpenFailure(const QString& error, int systemError);
+    // Closes the lost port through the close command and says so; `more` is added to the message.
+    void closeLostPort(const QString& message, const QString& more);
+
+    QWidget* m_window;
+    Controls m_controls;
+    TerminalPane* m_pane = nullptr;
+    // Gathers received text for 50 ms after its announcement while the window goes on.
+    QTimer* m_gather = nullptr;
+    // Received text read but not yet in the pane: a large intake goes in by slices, with the window
+    // answering between them.
+    QByteArray m_receivedPending;
+    // A transmission is running; it reports a lost device itself, with its line.
+    bool m_transmitting = false;
+};
