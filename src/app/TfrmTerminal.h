@@ -23,6 +23,7 @@ class StatusBar;
 class TRegistry;
 class TSerComm;
 class TfrmAutoNum;
+class TfrmEnvironment;
 class TfrmReNum;
 
 // The main window: the terminal and editor pages, the menus and toolbars, the status bar with its
@@ -287,4 +288,12 @@ private:
     bool m_transmitting = false;
     // Closes the lost port through the close command and says so; `more` is added to the message.
     void closeLostPort(const QString& message, const QString& more);
+
+    // --- the environment options dialog (TfrmEnvironment)
+public:
+    void mnuUmgebungsoptionenClick();
+    void setEnvironmentDialog(TfrmEnvironment* dialog) { m_environment = dialog; }
+
+private:
+    TfrmEnvironment* m_environment = nullptr;
 };

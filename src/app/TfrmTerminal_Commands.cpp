@@ -101,7 +101,7 @@ const std::initializer_list<MenuTable>& mainMenu()
          }},
         {"mnuExtras", 80,
          {
-             {&T::mnuUmgebungsoptionen, "mnuUmgebungsoptionen", 81},
+             {&T::mnuUmgebungsoptionen, "mnuUmgebungsoptionen", 81, nullptr, {}, 0, &T::mnuUmgebungsoptionenClick},
              Separator,
              {&T::mnuFTasten, "mnuFTasten", 0, "F-Tasten", {}, Checkable},
              Separator,

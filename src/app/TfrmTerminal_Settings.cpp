@@ -3,6 +3,7 @@
 #include "settings/GlobVar_Unit.h"
 #include "settings/TRegistry.h"
 #include "TfrmTerminal.h"
+#include "dialogs/TfrmEnvironment.h"
 #include "platform/Errors.h"
 #include "terminal/TerminalPane.h"
 
@@ -273,4 +274,17 @@ void TfrmTerminal::SaveSettings()
     }
     // The run's one write of the settings; a failure is reported from here.
     reg.CloseKey();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The environment options dialog
+
+void TfrmTerminal::mnuUmgebungsoptionenClick()
+{
+    if (m_environment)
+        m_environment->exec();
+    // However the dialog was left: the filters follow the file type, and the line limit holds at once,
+    // for the lines already shown too.
+    DatFilter();
+    m_terminalPane->setMaxLines(TerminalMaxLines);
 }

@@ -9,3 +9,7 @@ list(APPEND UI_SOURCES
     dialogs/ReNum_Unit.h dialogs/ReNum_Unit.cpp
     dialogs/AutoNum_Unit.h dialogs/AutoNum_Unit.cpp
 )
+# What the option dialogs know without a widget: the environment dialog's texts and its shortened path.
+list(APPEND CORE_SOURCES
+    dialogs/EnvironmentOptions.h dialogs/EnvironmentOptions.cpp
+)
