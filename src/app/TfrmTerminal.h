@@ -289,11 +289,16 @@ private:
     // Closes the lost port through the close command and says so; `more` is added to the message.
     void closeLostPort(const QString& message, const QString& more);
 
-    // --- the environment options dialog (TfrmEnvironment)
+    // --- the environment options dialog (TfrmEnvironment) and the pane font commands
 public:
     void mnuUmgebungsoptionenClick();
+    void mnuFontFarbenTerminalClick();
+    void mnuFontFarbenEditorClick();
     void setEnvironmentDialog(TfrmEnvironment* dialog) { m_environment = dialog; }
 
 private:
+    // The font chooser for a pane, loaded with its font and colour; what the user confirms becomes the
+    // whole pane's font. The selection goes in any case.
+    void choosePaneFont(QPlainTextEdit* pane);
     TfrmEnvironment* m_environment = nullptr;
 };

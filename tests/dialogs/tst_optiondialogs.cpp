@@ -1,10 +1,12 @@
-// The environment options dialog, driven through the program's own windows as a user would, with scripted
-// choosers.
+// The environment options dialog, the pane font commands and the panel colour dialog, driven through the
+// program's own windows as a user would, with scripted choosers.
 
 #include "app/Startup.h"
 #include "app/TfrmTerminal.h"
 #include "dialogs/EnvironmentOptions.h"
+#include "dialogs/TfrmEinstFarben.h"
 #include "dialogs/TfrmEnvironment.h"
+#include "platform/WinColor.h"
 #include "settings/GlobVar_Unit.h"
 #include "settings/SettingsStore.h"
 #include "settings/TRegistry.h"
@@ -15,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -77,6 +80,14 @@ void leave(QDialog* dialog, const QString& how) {
         dialog->close();
 }
 
+// A face this machine has that differs from the given one.
+QString otherFamily(const QString& than) {
+    for (const QString& family : QFontDatabase::families())
+        if (family != than && !QFontDatabase::isPrivateFamily(family))
+            return family;
+    return {};
+}
+
 // Width of a text in characters, for the path shortening.
 int chars(const QString& text) {
     return int(text.size());
@@ -105,6 +116,15 @@ private slots:
     void environment_english();
     void environment_lineLimit_takesEffectAtOnce();
 
+    void paneFont_confirmedAndCancelled();
+    void paneFont_boldNotRestoredAfterRestart();
+    void paneFont_systemColourWrittenBackUnchanged_data();
+    void paneFont_systemColourWrittenBackUnchanged();
+    void paneFont_standInFaceKeepsItsStoredName();
+
+    void panelColours_onlyOkStores_data();
+    void panelColours_onlyOkStores();
+    void panelColours_germanFixedDialog();
 
 private:
     TfrmTerminal* start();
@@ -423,6 +443,171 @@ void OptionDialogsTest::environment_lineLimit_takesEffectAtOnce() {
     TerminalMaxLines = -5;
     setLimit(0, "ok");
     QCOMPARE(TerminalMaxLines, -5);
+}
+
+// --- the pane font commands
+
+void OptionDialogsTest::paneFont_confirmedAndCancelled() {
+    start();
+    struct Pane {
+        QPlainTextEdit* pane;
+        QAction* command;
+    };
+    for (const Pane& p :
+         {Pane{m_window->MemoT, m_window->popFontFarbenTerminal}, Pane{m_window->RTF, m_window->popFontFarbenEditor}}) {
+        p.pane->setPlainText(QStringLiteral("10 PRINT 1"));
+        p.pane->selectAll();
+        const QFont before = p.pane->font();
+        p.command->trigger(); // the pop-up item runs the menu command
+        QCOMPARE(p.pane->font(), before);
+        QVERIFY(!p.pane->textCursor().hasSelection());
+
+        QFont chosen(otherFamily(before.family()), 13);
+        chosen.setItalic(true);
+        m_prompts->fonts.enqueue(chosen);
+        m_prompts->colors.enqueue(QColor(0x80, 0, 0));
+        p.pane->selectAll();
+        p.command->trigger();
+        QCOMPARE(p.pane->font().family(), chosen.family());
+        QCOMPARE(p.pane->font().pointSize(), 13);
+        QVERIFY(p.pane->font().italic());
+        QCOMPARE(p.pane->palette().color(QPalette::Text), QColor(0x80, 0, 0));
+        QVERIFY(!p.pane->textCursor().hasSelection());
+    }
+    QCOMPARE(m_prompts->texts("font").size(), 4);
+}
+
+void OptionDialogsTest::paneFont_boldNotRestoredAfterRestart() {
+    start();
+    QFont chosen(otherFamily(m_window->MemoT->font().family()), 15);
+    chosen.setBold(true);
+    chosen.setUnderline(true);
+    m_prompts->fonts.enqueue(chosen);
+    m_prompts->colors.enqueue(QColor(0, 0x80, 0));
+    runMenuItem(m_window->mnuFontFarbenTerminal);
+    QVERIFY(m_window->MemoT->font().bold());
+    QVERIFY(m_window->MemoT->font().underline());
+    m_window->SaveSettings();
+    QCOMPARE(settings().ReadInteger("TerminalColor"), 0x008000);
+
+    DestroyForms();
+    ResetGlobals();
+    start();
+    const QFont restored = m_window->MemoT->font();
+    QCOMPARE(restored.family(), chosen.family());
+    QCOMPARE(restored.pointSize(), 15);
+    QCOMPARE(m_window->MemoT->palette().color(QPalette::Text), QColor(0, 0x80, 0));
+    QVERIFY(!restored.bold());
+    QVERIFY(!restored.underline());
+}
+
+void OptionDialogsTest::paneFont_systemColourWrittenBackUnchanged_data() {
+    QTest::addColumn<bool>("answerColour");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<quint32>("stored");
+    QTest::newRow("colour left alone") << false << QColor() << quint32(0x80000008);
+    QTest::newRow("same colour confirmed") << true << winColorToQColor(0x80000008) << quint32(0x80000008);
+    QTest::newRow("other colour") << true << QColor(0x12, 0x34, 0x56) << quint32(0x563412);
+}
+
+void OptionDialogsTest::paneFont_systemColourWrittenBackUnchanged() {
+    QFETCH(bool, answerColour);
+    QFETCH(QColor, colour);
+    QFETCH(quint32, stored);
+    start(); // the editor's colour is the desktop's window-text colour
+    m_prompts->fonts.enqueue(QFont(otherFamily(m_window->RTF->font().family()), 11));
+    if (answerColour)
+        m_prompts->colors.enqueue(colour);
+    runMenuItem(m_window->mnuFontFarbenEditor);
+    m_window->SaveSettings();
+    QCOMPARE(quint32(settings().ReadInteger("EditorColor")), stored);
+}
+
+void OptionDialogsTest::paneFont_standInFaceKeepsItsStoredName() {
+    if (QFontDatabase::hasFamily("MS Sans Serif"))
+        QSKIP("this machine has the stored face itself");
+    start(); // shows a stand-in for the stored "MS Sans Serif"
+    QFont shown = m_window->RTF->font();
+    shown.setPointSize(14); // only the size changes
+    m_prompts->fonts.enqueue(shown);
+    runMenuItem(m_window->mnuFontFarbenEditor);
+    m_window->SaveSettings();
+    QCOMPARE(settings().ReadString("EditorFont"), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(settings().ReadInteger("EditorSize"), 14);
+}
+
+// --- the panel colour dialog
+
+void OptionDialogsTest::panelColours_onlyOkStores_data() {
+    QTest::addColumn<QString>("leave");
+    QTest::newRow("OK") << "ok";
+    QTest::newRow("Cancel") << "cancel";
+    QTest::newRow("close box") << "close";
+}
+
+void OptionDialogsTest::panelColours_onlyOkStores() {
+    QFETCH(QString, leave);
+    QWidget owner;
+    auto* parameter = new QLabel(QStringLiteral("9600,8,N,1"), &owner);
+    auto* handshake = new QLabel(QStringLiteral("Kein Handshake"), &owner);
+    applyPanelStyle(parameter, {QStringLiteral("Arial"), 0x00FF00, 22, {}, 0x000000});
+    applyPanelStyle(handshake, {QStringLiteral("Arial"), 0x008000, 12, PanelStyle::FontStyle::Bold, 0xC0C0C0});
+    const PanelStyle parameterBefore = panelStyleOf(parameter);
+    const PanelStyle handshakeBefore = panelStyleOf(handshake);
+
+    QFont chosen(QStringLiteral("Courier New"), 16);
+    chosen.setItalic(true);
+    chosen.setStrikeOut(true);
+    m_prompts->fonts.enqueue(chosen);
+    m_prompts->colors.enqueue(QColor(0xFF, 0, 0)); // the font's colour
+    m_prompts->colors.enqueue(QColor(0, 0, 0xFF)); // the handshake panel's background
+    TfrmEinstFarben dialog(&owner);
+    onModal([&](QDialog* d) {
+        // The previews show the panels as they are.
+        QCOMPARE(panelStyleOf(child(d, "pnl1")), parameterBefore);
+        QCOMPARE(panelStyleOf(child(d, "pnl2")), handshakeBefore);
+        click(d, "btnFont");
+        click(d, "btnColorRear1");
+        click(d, "btnColorRear"); // cancelled: no change
+        click(d, "btnFont1");     // cancelled: no change
+        ::leave(d, leave);
+    });
+    const bool accepted = dialog.stylePanels(parameter, handshake);
+    QCOMPARE(accepted, leave == "ok");
+
+    PanelStyle parameterAfter = parameterBefore;
+    PanelStyle handshakeAfter = handshakeBefore;
+    if (accepted) {
+        parameterAfter.setFont(chosen);
+        parameterAfter.fontColor = 0x0000FF;
+        handshakeAfter.background = 0xFF0000;
+    }
+    QCOMPARE(panelStyleOf(parameter), parameterAfter);
+    QCOMPARE(panelStyleOf(handshake), handshakeAfter);
+    QVERIFY(panelStyleOf(parameter).fontStyle.testFlag(PanelStyle::FontStyle::StrikeOut) == accepted);
+    QCOMPARE(m_prompts->texts("font").size(), 2);
+    QCOMPARE(m_prompts->texts("color").size(), 2);
+}
+
+void OptionDialogsTest::panelColours_germanFixedDialog() {
+    start();
+    runMenuItem(m_window->mnuEnglish); // does not reach this dialog
+    TfrmEinstFarben* d = forms().frmEinstFarben;
+    QCOMPARE(d->windowTitle(), QStringLiteral("Farben einstellen"));
+    QCOMPARE(child<QLabel>(d, "pnl1")->text(), QStringLiteral("9600,N,8,1"));
+    QCOMPARE(child<QLabel>(d, "pnl2")->text(), QStringLiteral("Software (XON/XOFF)"));
+    QCOMPARE(child<QGroupBox>(d, "gboxProtokoll")->title(), QStringLiteral("Protokoll"));
+    QCOMPARE(child<QPushButton>(d, "BitBtnCancel")->text(), QStringLiteral("Abbrechen"));
+    QCOMPARE(child<QPushButton>(d, "BitBtnOK")->text(), QStringLiteral("OK"));
+    QCOMPARE(child(d, "pnl1")->size(), QSize(205, 61));
+    QCOMPARE(child(d, "pnl2")->size(), QSize(205, 33));
+    for (QWidget* w : {static_cast<QWidget*>(d), static_cast<QWidget*>(forms().frmEnvironment)}) {
+        QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(w->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+    }
+    QCOMPARE(d->size(), QSize(492, 244));
+    QCOMPARE(forms().frmEnvironment->size(), QSize(484, 301));
 }
 
 QTEST_MAIN(OptionDialogsTest)
