@@ -4,11 +4,13 @@
 
 namespace EnvironmentOptions {
 
-QString caption(int language) {
+QString caption(int language)
+{
     return language == 1 ? QStringLiteral("Umgebungsoptionen") : QStringLiteral("Environment");
 }
 
-QStringList filterItems(int language) {
+QStringList filterItems(int language)
+{
     if (language == 1)
         return {QStringLiteral("Textdateien (*.txt)"), QStringLiteral("Basic-Dateien (*.bas)"),
                 QStringLiteral("Alle Dateien (*.*)")};
@@ -16,7 +18,8 @@ QStringList filterItems(int language) {
             QStringLiteral("All Files (*.*)")};
 }
 
-QString shortenedPath(const QString& path, int maxWidth, const std::function<int(const QString&)>& widthOf) {
+QString shortenedPath(const QString& path, int maxWidth, const std::function<int(const QString&)>& widthOf)
+{
     const auto fits = [&](const QString& text) { return widthOf(text) <= maxWidth; };
     if (path.isEmpty() || fits(path))
         return path;
@@ -54,7 +57,8 @@ QString shortenedPath(const QString& path, int maxWidth, const std::function<int
     return dots;
 }
 
-QString browseStart(const QString& folder) {
+QString browseStart(const QString& folder)
+{
     return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/PanelStyle.h"
 
-QFont PanelStyle::font() const {
+QFont PanelStyle::font() const
+{
     QFont f(fontName);
     if (fontSize > 0)
         f.setPointSize(fontSize);
@@ -11,7 +12,8 @@ QFont PanelStyle::font() const {
     return f;
 }
 
-void PanelStyle::setFont(const QFont& font) {
+void PanelStyle::setFont(const QFont& font)
+{
     fontName = font.family();
     // A font given in pixels has no point size; the size then stays as it was.
     if (font.pointSize() > 0)

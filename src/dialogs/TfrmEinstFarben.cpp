@@ -11,7 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-PanelStyle panelStyleOf(const QWidget* panel) {
+PanelStyle panelStyleOf(const QWidget* panel)
+{
     PanelStyle style;
     style.setFont(panel->font());
     style.fontColor = qColorToWinColor(panel->palette().color(panel->foregroundRole()));
@@ -19,7 +20,8 @@ PanelStyle panelStyleOf(const QWidget* panel) {
     return style;
 }
 
-void applyPanelStyle(QWidget* panel, const PanelStyle& style) {
+void applyPanelStyle(QWidget* panel, const PanelStyle& style)
+{
     panel->setFont(style.font());
     QPalette palette = panel->palette();
     palette.setColor(panel->foregroundRole(), winColorToQColor(style.fontColor));
@@ -30,7 +32,8 @@ void applyPanelStyle(QWidget* panel, const PanelStyle& style) {
 
 namespace {
 
-QLabel* previewPanel(QWidget* parent, const char* name, const QString& caption, QSize size) {
+QLabel* previewPanel(QWidget* parent, const char* name, const QString& caption, QSize size)
+{
     auto* panel = new QLabel(caption, parent);
     panel->setObjectName(QLatin1String(name));
     panel->setAlignment(Qt::AlignCenter);
@@ -39,7 +42,8 @@ QLabel* previewPanel(QWidget* parent, const char* name, const QString& caption, 
     return panel;
 }
 
-QPushButton* dotsButton(QWidget* parent, const char* name) {
+QPushButton* dotsButton(QWidget* parent, const char* name)
+{
     auto* b = new QPushButton(QStringLiteral("..."), parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
@@ -49,7 +53,8 @@ QPushButton* dotsButton(QWidget* parent, const char* name) {
 
 // The rows "Fonts" and "Hintergrund" of a panel's group.
 QGroupBox* chooserGroup(QWidget* parent, const char* name, const QString& title, QPushButton* font,
-                        QPushButton* background) {
+                        QPushButton* background)
+{
     auto* box = new QGroupBox(title, parent);
     box->setObjectName(QLatin1String(name));
     font->setParent(box);
@@ -63,7 +68,8 @@ QGroupBox* chooserGroup(QWidget* parent, const char* name, const QString& title,
     return box;
 }
 
-QFrame* raisedPanel(QWidget* parent, const char* name, QWidget* preview, QGroupBox* group) {
+QFrame* raisedPanel(QWidget* parent, const char* name, QWidget* preview, QGroupBox* group)
+{
     auto* panel = new QFrame(parent);
     panel->setObjectName(QLatin1String(name));
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -80,7 +86,8 @@ QFrame* raisedPanel(QWidget* parent, const char* name, QWidget* preview, QGroupB
 
 TfrmEinstFarben::TfrmEinstFarben(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint)
+{
     setObjectName(QStringLiteral("frmEinstFarben"));
     setWindowTitle(QStringLiteral("Farben einstellen"));
 
@@ -144,7 +151,8 @@ TfrmEinstFarben::TfrmEinstFarben(QWidget* parent)
     });
 }
 
-bool TfrmEinstFarben::stylePanels(QWidget* parameterPanel, QWidget* handshakePanel) {
+bool TfrmEinstFarben::stylePanels(QWidget* parameterPanel, QWidget* handshakePanel)
+{
     parameterStyle = panelStyleOf(parameterPanel);
     handshakeStyle = panelStyleOf(handshakePanel);
     const bool accepted = exec() == Accepted;
@@ -153,17 +161,20 @@ bool TfrmEinstFarben::stylePanels(QWidget* parameterPanel, QWidget* handshakePan
     return accepted;
 }
 
-void TfrmEinstFarben::showEvent(QShowEvent* event) {
+void TfrmEinstFarben::showEvent(QShowEvent* event)
+{
     QDialog::showEvent(event);
     FormActivate();
 }
 
-void TfrmEinstFarben::FormActivate() {
+void TfrmEinstFarben::FormActivate()
+{
     applyPanelStyle(pnl1, parameterStyle);
     applyPanelStyle(pnl2, handshakeStyle);
 }
 
-void TfrmEinstFarben::chooseFont(QLabel* preview) {
+void TfrmEinstFarben::chooseFont(QLabel* preview)
+{
     PanelStyle style = panelStyleOf(preview);
     QFont font = style.font();
     QColor color = winColorToQColor(style.fontColor);
@@ -174,7 +185,8 @@ void TfrmEinstFarben::chooseFont(QLabel* preview) {
     applyPanelStyle(preview, style);
 }
 
-void TfrmEinstFarben::chooseBackground(QLabel* preview) {
+void TfrmEinstFarben::chooseBackground(QLabel* preview)
+{
     PanelStyle style = panelStyleOf(preview);
     const QColor chosen = Prompts::instance().chooseColor(winColorToQColor(style.background));
     if (!chosen.isValid())
@@ -183,23 +195,16 @@ void TfrmEinstFarben::chooseBackground(QLabel* preview) {
     applyPanelStyle(preview, style);
 }
 
-void TfrmEinstFarben::btnFontClick() {
-    chooseFont(pnl1);
-}
+void TfrmEinstFarben::btnFontClick() { chooseFont(pnl1); }
 
-void TfrmEinstFarben::btnFont1Click() {
-    chooseFont(pnl2);
-}
+void TfrmEinstFarben::btnFont1Click() { chooseFont(pnl2); }
 
-void TfrmEinstFarben::btnColorRearClick() {
-    chooseBackground(pnl1);
-}
+void TfrmEinstFarben::btnColorRearClick() { chooseBackground(pnl1); }
 
-void TfrmEinstFarben::btnColorRear1Click() {
-    chooseBackground(pnl2);
-}
+void TfrmEinstFarben::btnColorRear1Click() { chooseBackground(pnl2); }
 
-void TfrmEinstFarben::BitBtnOKClick() {
+void TfrmEinstFarben::BitBtnOKClick()
+{
     parameterStyle = panelStyleOf(pnl1);
     handshakeStyle = panelStyleOf(pnl2);
 }

@@ -27,22 +27,28 @@ using namespace GlobVar;
 namespace {
 
 // Controls carry their name and their string-table number; an untagged text stays German.
-template <typename W> W* named(W* widget, const char* name, int tag = 0) {
+template <typename W>
+W* named(W* widget, const char* name, int tag = 0)
+{
     widget->setObjectName(QLatin1String(name));
     widget->setProperty("tag", tag);
     return widget;
 }
 
-QGroupBox* group(QWidget* parent, const char* name, int tag, const QString& german) {
+QGroupBox* group(QWidget* parent, const char* name, int tag, const QString& german)
+{
     return named(new QGroupBox(tag ? StringTable::LoadStr(tag) : german, parent), name, tag);
 }
 
-template <typename Button> Button* button(QWidget* parent, const char* name, int tag, const QString& german) {
+template <typename Button>
+Button* button(QWidget* parent, const char* name, int tag, const QString& german)
+{
     return named(new Button(tag ? StringTable::LoadStr(tag) : german, parent), name, tag);
 }
 
 // A page of the page control: one raised panel filling it.
-QFrame* addPage(QTabWidget* pages, QWidget*& sheet, const char* name, const char* panelName, int tag) {
+QFrame* addPage(QTabWidget* pages, QWidget*& sheet, const char* name, const char* panelName, int tag)
+{
     sheet = named(new QWidget(pages), name, tag);
     sheet->setProperty("tabsheet", true);
     auto* layout = new QVBoxLayout(sheet);
@@ -59,7 +65,8 @@ QFrame* addPage(QTabWidget* pages, QWidget*& sheet, const char* name, const char
 TfrmEnvironment::TfrmEnvironment(QWidget* parent, Links links)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_links(std::move(links)) {
+      m_links(std::move(links))
+{
     setObjectName(QStringLiteral("frmEnvironment"));
     setWindowTitle(EnvironmentOptions::caption(1));
 
@@ -100,7 +107,8 @@ TfrmEnvironment::TfrmEnvironment(QWidget* parent, Links links)
     FormCreate();
 }
 
-void TfrmEnvironment::buildFilePage() {
+void TfrmEnvironment::buildFilePage()
+{
     QFrame* panel = addPage(PageControl1, TSheetDatei, "TSheetDatei", "pnlDatei", 660);
 
     gboxFilter = group(panel, "gboxFilter", 661, {});
@@ -138,7 +146,8 @@ void TfrmEnvironment::buildFilePage() {
     layout->addStretch();
 }
 
-void TfrmEnvironment::buildTerminalPage() {
+void TfrmEnvironment::buildTerminalPage()
+{
     QFrame* panel = addPage(PageControl1, TSheetTerminal, "TSheetTerminal", "pnlTerminal", 670);
 
     gboxPort = group(panel, "gboxPort", 671, {});
@@ -184,7 +193,8 @@ void TfrmEnvironment::buildTerminalPage() {
     layout->addWidget(gboxFehler, 1);
 }
 
-void TfrmEnvironment::buildSkinPage() {
+void TfrmEnvironment::buildSkinPage()
+{
     QFrame* panel = addPage(PageControl1, TSheetAnzeige, "TSheetAnzeige", "pnlAnzeige", 680);
 
     gboxToolbar = group(panel, "gboxToolbar", 0, QStringLiteral("Toolbar"));
@@ -217,19 +227,22 @@ void TfrmEnvironment::buildSkinPage() {
     layout->addStretch();
 }
 
-void TfrmEnvironment::FormCreate() {
+void TfrmEnvironment::FormCreate()
+{
     cboxFilter->addItems(EnvironmentOptions::filterItems(1));
     cboxFilter->setCurrentIndex(0);
     showSourcePath();
 }
 
-void TfrmEnvironment::showEvent(QShowEvent* event) {
+void TfrmEnvironment::showEvent(QShowEvent* event)
+{
     QDialog::showEvent(event);
     centreOnScreen(this);
     FormActivate();
 }
 
-void TfrmEnvironment::keyPressEvent(QKeyEvent* event) {
+void TfrmEnvironment::keyPressEvent(QKeyEvent* event)
+{
     // Esc is the Cancel button: it puts the folder back. The close box is not.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         BitBtnCancel->click();
@@ -238,13 +251,15 @@ void TfrmEnvironment::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-bool TfrmEnvironment::eventFilter(QObject* watched, QEvent* event) {
+bool TfrmEnvironment::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == lblSourcePfad && event->type() == QEvent::Resize)
         showSourcePath();
     return QDialog::eventFilter(watched, event);
 }
 
-void TfrmEnvironment::FormActivate() {
+void TfrmEnvironment::FormActivate()
+{
     m_sourcePathShown = SourceCodePfad;
     showSourcePath();
 
@@ -276,7 +291,8 @@ void TfrmEnvironment::FormActivate() {
     BitBtnOK->setFocus(Qt::OtherFocusReason);
 }
 
-void TfrmEnvironment::BitBtnOKClick() {
+void TfrmEnvironment::BitBtnOKClick()
+{
     // Text typed into the box counts as the item it names (case aside, as the list box of the system
     // the settings come from compares); any other text is no item.
     EnvFilter = cboxFilter->findText(cboxFilter->currentText(), Qt::MatchFixedString);
@@ -295,12 +311,14 @@ void TfrmEnvironment::BitBtnOKClick() {
         TerminalMaxLines = txtMaxLines->value();
 }
 
-void TfrmEnvironment::BitBtnCancelClick() {
+void TfrmEnvironment::BitBtnCancelClick()
+{
     SourceCodePfad = m_sourcePathShown;
     showSourcePath();
 }
 
-void TfrmEnvironment::BitBtnSuchenClick() {
+void TfrmEnvironment::BitBtnSuchenClick()
+{
     QString folder = EnvironmentOptions::browseStart(SourceCodePfad);
     const QString chosen = Prompts::instance().chooseFolder(EnvironmentOptions::BrowsePrompt, folder);
     if (!chosen.isEmpty())
@@ -310,7 +328,8 @@ void TfrmEnvironment::BitBtnSuchenClick() {
     showSourcePath();
 }
 
-void TfrmEnvironment::showSourcePath() {
+void TfrmEnvironment::showSourcePath()
+{
     const QFontMetrics metrics(lblSourcePfad->font());
     const int width = lblSourcePfad->contentsRect().width() - 2 * lblSourcePfad->margin();
     lblSourcePfad->setText(EnvironmentOptions::shortenedPath(
