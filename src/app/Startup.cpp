@@ -55,7 +55,7 @@ void CreateForms(const QStringList& arguments)
         break;
     }
 
-    f.frmEnvironment = new TfrmEnvironment(f.frmTerminal);
+    f.frmEnvironment = new TfrmEnvironment(f.frmTerminal, {[](int offset) { sprache::ApplyLanguage(offset); }});
     f.frmEinstellungen = new TfrmEinstellungen(f.frmTerminal);
     f.frmEinstFarben = new TfrmEinstFarben(f.frmTerminal);
     f.frmComPort = new TfrmComPort(f.frmTerminal);
@@ -68,6 +68,7 @@ void CreateForms(const QStringList& arguments)
     f.frmTerminal->setInfoDialog(f.frmInfo);
     f.frmTerminal->setFunctionKeyWindow(f.frmFTaste);
     f.frmTerminal->setLineToolDialogs(f.frmReNum, f.frmAutoNum);
+    f.frmTerminal->setEnvironmentDialog(f.frmEnvironment);
     for (QWidget* window : std::initializer_list<QWidget*>{f.frmUpdate, f.frmEnvironment, f.frmEinstellungen,
                                                            f.frmEinstFarben, f.frmComPort, f.frmInfo, f.frmAutoNum,
                                                            f.frmTab, f.frmReNum, f.frmFTaste})

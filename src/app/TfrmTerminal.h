@@ -25,6 +25,7 @@ class TRegistry;
 class TerminalPage;
 class TSerComm;
 class TfrmAutoNum;
+class TfrmEnvironment;
 class TfrmReNum;
 
 // The main window: the terminal and editor pages, the menus and toolbars, the status bar with its
@@ -259,4 +260,17 @@ private:
     bool m_closeDone = false;
     // Gives the keyboard back to the pane in front (after a menu closed, a page change, an open).
     void focusFrontPane();
+
+    // --- the environment options dialog (TfrmEnvironment) and the pane font commands
+public:
+    void mnuUmgebungsoptionenClick();
+    void mnuFontFarbenTerminalClick();
+    void mnuFontFarbenEditorClick();
+    void setEnvironmentDialog(TfrmEnvironment* dialog) { m_environment = dialog; }
+
+private:
+    // The font chooser for a pane, loaded with its font and colour; what the user confirms becomes the
+    // whole pane's font. The selection goes in any case.
+    void choosePaneFont(QPlainTextEdit* pane);
+    TfrmEnvironment* m_environment = nullptr;
 };

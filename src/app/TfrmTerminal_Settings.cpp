@@ -2,7 +2,10 @@
 
 #include "settings/GlobVar_Unit.h"
 #include "TfrmTerminal.h"
+#include "dialogs/TfrmEnvironment.h"
 #include "platform/Errors.h"
+#include "platform/Prompts.h"
+#include "platform/WinColor.h"
 #include "settings/TRegistry.h"
 #include "terminal/TerminalPage.h"
 
@@ -273,4 +276,47 @@ void TfrmTerminal::SaveSettings()
     }
     // The run's one write of the settings; a failure is reported from here.
     reg.CloseKey();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The environment options dialog and the pane font commands
+
+void TfrmTerminal::mnuUmgebungsoptionenClick()
+{
+    if (m_environment)
+        m_environment->exec();
+    // However the dialog was left: the filters follow the file type, and the line limit holds at once,
+    // for the lines already shown too.
+    DatFilter();
+    m_terminal->setMaxLines(TerminalMaxLines);
+}
+
+void TfrmTerminal::mnuFontFarbenTerminalClick() { choosePaneFont(MemoT); }
+
+void TfrmTerminal::mnuFontFarbenEditorClick() { choosePaneFont(RTF); }
+
+void TfrmTerminal::choosePaneFont(QPlainTextEdit* pane)
+{
+    const QFont shown = pane->font();
+    const quint32 storedColor = pane->property("winColor").toUInt();
+    const QColor shownColor = winColorToQColor(storedColor);
+    QFont font = shown;
+    QColor color = shownColor;
+    if (Prompts::instance().chooseFont(font, color)) {
+        // A face or colour left as it was keeps its stored form: the stored name behind a stand-in face,
+        // and a system colour, which follows the desktop's colours.
+        const QString family = font.family() == shown.family() ? storedFontFamily(pane) : font.family();
+        const quint32 winColor = color == shownColor ? storedColor : qColorToWinColor(color);
+        applyPaneFont(pane, family, font.pointSize(), winColor);
+        // The style holds until the program ends; it is not among the stored settings.
+        QFont styled = pane->font();
+        styled.setBold(font.bold());
+        styled.setItalic(font.italic());
+        styled.setUnderline(font.underline());
+        styled.setStrikeOut(font.strikeOut());
+        pane->setFont(styled);
+    }
+    QTextCursor caret = pane->textCursor();
+    caret.clearSelection();
+    pane->setTextCursor(caret);
 }

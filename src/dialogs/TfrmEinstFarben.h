@@ -1,12 +1,60 @@
 #pragma once
 
+#include "dialogs/PanelStyle.h"
+
 #include <QDialog>
 
-// The "Farben einstellen" dialog. Created once at start-up and shown modally when its command is chosen.
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// The panel colour dialog "Farben einstellen": font and background of the line-parameter dialog's two
+// preview panels, each tried out on a preview of its own. Its texts are German in both languages.
+//
+// The two styles are what the line-parameter dialog's panels look like. The dialog shows them each
+// time it opens; only OK stores the previews back into them, Cancel and the close box leave them.
 class TfrmEinstFarben final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TfrmEinstFarben)
 
 public:
     explicit TfrmEinstFarben(QWidget* parent = nullptr);
+
+    // The look of the parameter panel ("9600,8,N,1") and of the handshake panel.
+    PanelStyle parameterStyle;
+    PanelStyle handshakeStyle;
+
+    // The click on a preview panel of the line-parameter dialog: the two panels' looks become the
+    // styles, the dialog runs modally, and afterwards, whichever way it was closed, both styles are
+    // applied to the panels. Returns true when it was closed with OK.
+    bool stylePanels(QWidget* parameterPanel, QWidget* handshakePanel);
+
+    void FormActivate();
+    void btnFontClick();
+    void btnFont1Click();
+    void btnColorRearClick();
+    void btnColorRear1Click();
+    void BitBtnOKClick();
+    void BitBtnCancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // The font chooser and the colour chooser, loaded with the preview's look; a cancelled chooser
+    // changes nothing.
+    static void chooseFont(QLabel* preview);
+    static void chooseBackground(QLabel* preview);
+
+    QLabel *pnl1, *pnl2;
+    QGroupBox *gboxTerminal, *gboxProtokoll;
+    QPushButton *btnFont, *btnColorRear, *btnFont1, *btnColorRear1;
+    QPushButton *BitBtnCancel, *BitBtnOK;
 };
+
+// A widget's look as a panel style: its font, its text colour and its background colour (the colours of
+// its palette's foreground and background roles).
+PanelStyle panelStyleOf(const QWidget* panel);
+
+// Gives a widget a panel style through its font and its palette; the widget fills its background.
+void applyPanelStyle(QWidget* panel, const PanelStyle& style);

@@ -9,3 +9,9 @@ list(APPEND UI_SOURCES
     dialogs/ReNum_Unit.h dialogs/ReNum_Unit.cpp
     dialogs/AutoNum_Unit.h dialogs/AutoNum_Unit.cpp
 )
+# What the option dialogs know without a widget: the environment dialog's texts, its shortened path,
+# and the preview panels' style.
+list(APPEND CORE_SOURCES
+    dialogs/EnvironmentOptions.h dialogs/EnvironmentOptions.cpp
+    dialogs/PanelStyle.h dialogs/PanelStyle.cpp
+)
