@@ -23,6 +23,8 @@ class StatusBar;
 class TRegistry;
 class TSerComm;
 class TfrmAutoNum;
+class TfrmComPort;
+class TfrmEinstellungen;
 class TfrmReNum;
 
 // The main window: the terminal and editor pages, the menus and toolbars, the status bar with its
@@ -287,4 +289,20 @@ private:
     bool m_transmitting = false;
     // Closes the lost port through the close command and says so; `more` is added to the message.
     void closeLostPort(const QString& message, const QString& more);
+
+    // --- the line-parameter and port dialogs (TfrmEinstellungen, TfrmComPort)
+public:
+    // Each shows its dialog; once either dialog's OK has been pressed in this run, every later closing
+    // of either hands the codes to the port again (which closes an open port).
+    void mnuEinstellungenClick();
+    void mnuComPortClick();
+    void setPortDialogs(TfrmEinstellungen* settings, TfrmComPort* port)
+    {
+        m_settingsDialog = settings;
+        m_portDialog = port;
+    }
+
+private:
+    TfrmEinstellungen* m_settingsDialog = nullptr;
+    TfrmComPort* m_portDialog = nullptr;
 };

@@ -87,8 +87,8 @@ const std::initializer_list<MenuTable>& mainMenu()
              Separator,
              {&T::mnuFontFarbenTerminal, "mnuFontFarbenTerminal", 43},
              Separator,
-             {&T::mnuComPort, "mnuComPort", 44},
-             {&T::mnuEinstellungen, "mnuEinstellungen", 45},
+             {&T::mnuComPort, "mnuComPort", 44, nullptr, {}, 0, &T::mnuComPortClick},
+             {&T::mnuEinstellungen, "mnuEinstellungen", 45, nullptr, {}, 0, &T::mnuEinstellungenClick},
          }},
         {"mnuEditor", 60,
          {

@@ -11,10 +11,9 @@
 #include <pty.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(PortDevice)
-Q_DECLARE_METATYPE(PortDevice::Kind)
-
 namespace {
+
+using Files = QList<QPair<QString, QByteArray>>;
 
 void writeFile(const QString& path, const QByteArray& content)
 {
@@ -30,38 +29,6 @@ void link(const QString& target, const QString& name)
     QVERIFY(QFile::link(target, name));
 }
 
-// A machine as the kernel shows it: a tty entry with its device link into the device tree, and a node
-// of that name in dev/.
-class FakeMachine {
-public:
-    FakeMachine() { QDir(dir.path()).mkpath(QStringLiteral("dev")); }
-
-    QString sys() const { return dir.filePath(QStringLiteral("sys/class/tty")); }
-    QString dev(const QString& name) const { return dir.filePath(QStringLiteral("dev/") + name); }
-
-    // A tty whose device is `devicePath` below sys/devices; the USB device, when given, is that many
-    // levels above it and carries the files given.
-    void addTty(const QString& name, const QString& devicePath, int usbLevelsUp = -1,
-                const QList<QPair<QString, QByteArray>>& usbFiles = {})
-    {
-        writeFile(dev(name), {});
-        const QString device = dir.filePath(QStringLiteral("sys/devices/") + devicePath);
-        QDir().mkpath(device);
-        link(device, sys() + u'/' + name + QStringLiteral("/device"));
-        if (usbLevelsUp < 0)
-            return;
-        QDir usb(device);
-        for (int k = 0; k < usbLevelsUp; ++k)
-            usb.cdUp();
-        for (const auto& [file, content] : usbFiles)
-            writeFile(usb.filePath(file), content);
-    }
-
-    QTemporaryDir dir;
-};
-
-using Files = QList<QPair<QString, QByteArray>>;
-
 } // namespace
 
 class PortDescriptionTest : public QObject {
@@ -70,111 +37,80 @@ class PortDescriptionTest : public QObject {
 private slots:
     void describe_data();
     void describe();
-    void text_data();
-    void text();
-    void pseudoTerminal_directAndThroughALink();
+    void pseudoTerminalsAndMissingDevices();
 };
 
 void PortDescriptionTest::describe_data()
 {
     QTest::addColumn<QString>("tty");
-    QTest::addColumn<QString>("devicePath");
-    QTest::addColumn<int>("usbLevelsUp");
+    QTest::addColumn<QString>("device");  // below sys/devices
+    QTest::addColumn<QString>("usbDir");  // below sys/devices, empty for none
     QTest::addColumn<Files>("usbFiles");
-    QTest::addColumn<PortDevice::Kind>("kind");
-    QTest::addColumn<QString>("detail");
+    QTest::addColumn<QString>("english"); // after "<path> · "
+    QTest::addColumn<QString>("german");
 
-    const Files ftdi{{"idVendor", "0403\n"}, {"idProduct", "6001\n"}, {"product", "FT232R USB UART\n"},
-                     {"manufacturer", "FTDI\n"}};
-    // A serial adapter's tty hangs below the interface of its device, a modem-class tty is the interface.
-    QTest::newRow("usb adapter") << "ttyUSB0" << "pci0/usb1/1-1/1-1:1.0/ttyUSB0" << 2 << ftdi
-                                 << PortDevice::Kind::Usb << "FT232R USB UART";
-    QTest::newRow("modem class") << "ttyACM0" << "pci0/usb1/1-2/1-2:1.0" << 1
-                                 << Files{{"idVendor", "2341"}, {"product", "Arduino Uno"}} << PortDevice::Kind::Usb
+    // A serial adapter's tty hangs below an interface of its USB device; a modem-class tty is one.
+    QTest::newRow("usb adapter") << "ttyUSB0" << "usb1/1-1/1-1:1.0/ttyUSB0" << "usb1/1-1"
+                                 << Files{{"idVendor", "0403"}, {"product", "FT232R USB UART\n"}, {"manufacturer", "F"}}
+                                 << "FT232R USB UART" << "FT232R USB UART";
+    QTest::newRow("modem class") << "ttyACM0" << "usb1/1-2/1-2:1.0" << "usb1/1-2"
+                                 << Files{{"idVendor", "2341"}, {"product", "Arduino Uno"}} << "Arduino Uno"
                                  << "Arduino Uno";
-    QTest::newRow("no product: maker") << "ttyUSB1" << "pci0/usb1/1-3/1-3:1.0/ttyUSB1" << 2
-                                       << Files{{"idVendor", "10c4"}, {"manufacturer", "Silicon Labs"}}
-                                       << PortDevice::Kind::Usb << "Silicon Labs";
-    QTest::newRow("only ids") << "ttyUSB2" << "pci0/usb1/1-4/1-4:1.0/ttyUSB2" << 2
+    QTest::newRow("maker only") << "ttyUSB1" << "usb1/1-3/1-3:1.0/ttyUSB1" << "usb1/1-3"
+                                << Files{{"idVendor", "10c4"}, {"manufacturer", "Silicon Labs"}} << "Silicon Labs"
+                                << "Silicon Labs";
+    QTest::newRow("ids only") << "ttyUSB2" << "usb1/1-4/1-4:1.0/ttyUSB2" << "usb1/1-4"
                               << Files{{"idVendor", "1a86\n"}, {"idProduct", "7523\n"}, {"product", " \n"}}
-                              << PortDevice::Kind::Usb << "USB 1a86:7523";
-    QTest::newRow("controls and length") << "ttyUSB3" << "pci0/usb1/1-5/1-5:1.0/ttyUSB3" << 2
-                                         << Files{{"idVendor", "0403"},
-                                                  {"product", "Adapter\tA\x01 " + QByteArray(60, 'x') + "\n"}}
-                                         << PortDevice::Kind::Usb
-                                         << "Adapter A " + QString(37, u'x') + QStringLiteral("…");
-    QTest::newRow("built-in uart") << "ttyS0" << "pnp0/00:01/tty/ttyS0" << -1 << Files{}
-                                   << PortDevice::Kind::BuiltIn << "";
-    QTest::newRow("other with driver") << "ttyAMA0" << "platform/fe201000.serial" << -1 << Files{}
-                                       << PortDevice::Kind::Other << "uart-pl011";
+                              << "USB 1a86:7523" << "USB 1a86:7523";
+    QTest::newRow("empty ids") << "ttyUSB4" << "usb1/1-6/1-6:1.0/ttyUSB4" << "usb1/1-6" << Files{{"idVendor", ""}}
+                               << "USB serial adapter" << "USB-Seriell-Adapter";
+    QTest::newRow("controls, length") << "ttyUSB3" << "usb1/1-5/1-5:1.0/ttyUSB3" << "usb1/1-5"
+                                      << Files{{"idVendor", "0403"}, {"product", "A\tB\x01" + QByteArray(60, 'x')}}
+                                      << "A B " + QString(43, u'x') + u'…' << "A B " + QString(43, u'x') + u'…';
+    QTest::newRow("built-in uart") << "ttyS0" << "pnp0/00:01/tty/ttyS0" << "" << Files{} << "built-in serial port"
+                                   << "eingebaute Schnittstelle";
+    QTest::newRow("other, with driver") << "ttyAMA0" << "platform/fe201000.serial" << "" << Files{}
+                                        << "serial device (uart-pl011)" << "serielles Gerät (uart-pl011)";
+    QTest::newRow("no kernel entry") << "ttyX0" << "" << "" << Files{} << "serial device" << "serielles Gerät";
 }
 
 void PortDescriptionTest::describe()
 {
     QFETCH(QString, tty);
-    QFETCH(QString, devicePath);
-    QFETCH(int, usbLevelsUp);
+    QFETCH(QString, device);
+    QFETCH(QString, usbDir);
     QFETCH(Files, usbFiles);
-    QFETCH(PortDevice::Kind, kind);
-    QFETCH(QString, detail);
+    QFETCH(QString, english);
+    QFETCH(QString, german);
 
-    FakeMachine machine;
-    machine.addTty(tty, devicePath, usbLevelsUp, usbFiles);
+    QTemporaryDir root;
+    const QString sys = root.filePath(QStringLiteral("sys/class/tty"));
+    const QString devices = root.filePath(QStringLiteral("sys/devices/"));
+    const QString node = root.filePath(QStringLiteral("dev/") + tty);
+    writeFile(node, {});
+    if (!device.isEmpty()) {
+        QDir().mkpath(devices + device);
+        link(devices + device, sys + u'/' + tty + QStringLiteral("/device"));
+    }
+    for (const auto& [file, content] : usbFiles)
+        writeFile(devices + usbDir + u'/' + file, content);
     if (tty == QLatin1String("ttyAMA0")) {
-        const QString driver = machine.dir.filePath(QStringLiteral("sys/bus/amba/drivers/uart-pl011"));
+        const QString driver = root.filePath(QStringLiteral("sys/bus/amba/drivers/uart-pl011"));
         QDir().mkpath(driver);
-        link(driver, machine.dir.filePath(QStringLiteral("sys/devices/") + devicePath + QStringLiteral("/driver")));
+        link(driver, devices + device + QStringLiteral("/driver"));
     }
 
-    const PortDevice found = PortDescription::Describe(machine.dev(tty), machine.sys());
-    QCOMPARE(found.path, machine.dev(tty));
-    QCOMPARE(found.kind, kind);
-    QCOMPARE(found.detail, detail);
+    const PortDevice found = PortDescription::Describe(node, sys);
+    QCOMPARE(PortDescription::Text(found, 2), node + QStringLiteral(" · ") + english);
+    QCOMPARE(PortDescription::Text(found, 1), node + QStringLiteral(" · ") + german);
 
-    // A by-id link is described by the node it leads to, and shown as the user named it.
-    const QString byId = machine.dev(QStringLiteral("serial/by-id/the-adapter"));
+    // A by-id link is looked up by the node it leads to, and shown as the user named it.
+    const QString byId = root.filePath(QStringLiteral("dev/serial/by-id/the-adapter"));
     link(QStringLiteral("../../") + tty, byId);
-    const PortDevice viaLink = PortDescription::Describe(byId, machine.sys());
-    QCOMPARE(viaLink.path, byId);
-    QCOMPARE(viaLink.kind, kind);
-    QCOMPARE(viaLink.detail, detail);
+    QCOMPARE(PortDescription::Text(PortDescription::Describe(byId, sys), 2), byId + QStringLiteral(" · ") + english);
 }
 
-void PortDescriptionTest::text_data()
-{
-    QTest::addColumn<PortDevice>("device");
-    QTest::addColumn<QString>("german");
-    QTest::addColumn<QString>("english");
-
-    using K = PortDevice::Kind;
-    QTest::newRow("unassigned") << PortDevice{} << "kein Gerät zugeordnet" << "no device assigned";
-    QTest::newRow("not found") << PortDevice{"/dev/ttyUSB9", K::NotFound, {}} << "/dev/ttyUSB9 · nicht gefunden"
-                               << "/dev/ttyUSB9 · not found";
-    QTest::newRow("pty") << PortDevice{"/tmp/sim", K::PseudoTerminal, {}} << "/tmp/sim · Pseudo-Terminal"
-                         << "/tmp/sim · pseudo-terminal";
-    QTest::newRow("usb") << PortDevice{"/dev/ttyUSB0", K::Usb, "FT232R USB UART"} << "/dev/ttyUSB0 · FT232R USB UART"
-                         << "/dev/ttyUSB0 · FT232R USB UART";
-    QTest::newRow("usb without a name") << PortDevice{"/dev/ttyUSB0", K::Usb, {}} << "/dev/ttyUSB0 · USB-Seriell-Adapter"
-                                        << "/dev/ttyUSB0 · USB serial adapter";
-    QTest::newRow("built-in") << PortDevice{"/dev/ttyS0", K::BuiltIn, {}} << "/dev/ttyS0 · eingebaute Schnittstelle"
-                              << "/dev/ttyS0 · built-in serial port";
-    QTest::newRow("other") << PortDevice{"/dev/ttyAMA0", K::Other, "uart-pl011"}
-                           << "/dev/ttyAMA0 · serielles Gerät (uart-pl011)" << "/dev/ttyAMA0 · serial device (uart-pl011)";
-    QTest::newRow("other, no driver") << PortDevice{"/dev/x", K::Other, {}} << "/dev/x · serielles Gerät"
-                                      << "/dev/x · serial device";
-}
-
-void PortDescriptionTest::text()
-{
-    QFETCH(PortDevice, device);
-    QFETCH(QString, german);
-    QFETCH(QString, english);
-    QCOMPARE(PortDescription::Text(device, 1), german);
-    QCOMPARE(PortDescription::Text(device, 2), english);
-    QCOMPARE(PortDescription::Text(device, 0), english);
-}
-
-void PortDescriptionTest::pseudoTerminal_directAndThroughALink()
+void PortDescriptionTest::pseudoTerminalsAndMissingDevices()
 {
     int master = -1;
     int slave = -1;
@@ -185,20 +121,28 @@ void PortDescriptionTest::pseudoTerminal_directAndThroughALink()
     const QString named = dir.filePath(QStringLiteral("sim-com1"));
     QVERIFY(QFile::link(path, named));
 
-    // A made-up tty tree that even holds an entry of the pty's name: the node itself decides.
-    FakeMachine machine;
-    machine.addTty(QFileInfo(path).fileName(), QStringLiteral("pci0/usb1/1-1/1-1:1.0"), 1, {{"idVendor", "0403"}});
-
-    QCOMPARE(PortDescription::Describe(path, machine.sys()), (PortDevice{path, PortDevice::Kind::PseudoTerminal, {}}));
-    QCOMPARE(PortDescription::Describe(named, machine.sys()), (PortDevice{named, PortDevice::Kind::PseudoTerminal, {}}));
+    // Even a tty tree that holds a USB entry of the pty's name does not decide: the node does.
+    const QString entry = dir.filePath(QStringLiteral("sys/") + QFileInfo(path).fileName());
+    writeFile(dir.filePath(QStringLiteral("usb/idVendor")), "0403");
+    link(dir.filePath(QStringLiteral("usb")), entry + QStringLiteral("/device"));
+    for (const QString& p : {path, named}) {
+        const PortDevice found = PortDescription::Describe(p, dir.filePath(QStringLiteral("sys")));
+        QCOMPARE(found, (PortDevice{p, PortDevice::Kind::PseudoTerminal, {}}));
+        QCOMPARE(PortDescription::Text(found, 1), p + QStringLiteral(" · Pseudo-Terminal"));
+        QCOMPARE(PortDescription::Text(found, 2), p + QStringLiteral(" · pseudo-terminal"));
+    }
     ::close(slave);
     ::close(master);
 
     // A path that names nothing, a link that leads nowhere, and no path at all.
-    QCOMPARE(PortDescription::Describe(dir.filePath(QStringLiteral("missing"))).kind, PortDevice::Kind::NotFound);
-    QVERIFY(QFile::link(dir.filePath(QStringLiteral("missing")), dir.filePath(QStringLiteral("stale"))));
-    QCOMPARE(PortDescription::Describe(dir.filePath(QStringLiteral("stale"))).kind, PortDevice::Kind::NotFound);
-    QCOMPARE(PortDescription::Describe(QString()).kind, PortDevice::Kind::Unassigned);
+    const QString missing = dir.filePath(QStringLiteral("missing"));
+    QVERIFY(QFile::link(missing, dir.filePath(QStringLiteral("stale"))));
+    for (const QString& p : {missing, dir.filePath(QStringLiteral("stale"))}) {
+        QCOMPARE(PortDescription::Text(PortDescription::Describe(p), 2), p + QStringLiteral(" · not found"));
+        QCOMPARE(PortDescription::Text(PortDescription::Describe(p), 1), p + QStringLiteral(" · nicht gefunden"));
+    }
+    QCOMPARE(PortDescription::Text(PortDescription::Describe(QString()), 2), QStringLiteral("no device assigned"));
+    QCOMPARE(PortDescription::Text(PortDescription::Describe(QString()), 1), QStringLiteral("kein Gerät zugeordnet"));
 }
 
 QTEST_GUILESS_MAIN(PortDescriptionTest)
