@@ -207,7 +207,7 @@ void TfrmTerminal::mnuComPortClick()
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Pane fonts
+// Pane fonts, and writing the settings back
 
 // Name, size and colour of a pane's font, each applied as soon as it is read, so that a value that
 // fails to read leaves the ones before it in effect.
