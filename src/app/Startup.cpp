@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "QtPrompts.h"
 #include "sprache.h"
+#include "StatusBar.h"
 #include "TfrmHallo.h"
 #include "TfrmTerminal.h"
 
@@ -56,7 +57,15 @@ void CreateForms(const QStringList& arguments)
     }
 
     f.frmEnvironment = new TfrmEnvironment(f.frmTerminal, {[](int offset) { sprache::ApplyLanguage(offset); }});
-    f.frmEinstellungen = new TfrmEinstellungen(f.frmTerminal);
+    // The line-parameter dialog writes the status bar's parameter panels and shows the panel colour
+    // dialog, which is made after it.
+    f.frmEinstellungen = new TfrmEinstellungen(
+        f.frmTerminal,
+        {[bar = f.frmTerminal->StatusBar1](int panel, const QString& text) { bar->setPanelText(panel, text); },
+         [] {
+             if (TfrmEinstFarben* colours = forms().frmEinstFarben)
+                 colours->exec();
+         }});
     f.frmEinstFarben = new TfrmEinstFarben(f.frmTerminal);
     f.frmComPort = new TfrmComPort(f.frmTerminal);
     f.frmInfo = new TfrmInfo(f.frmTerminal);
@@ -69,6 +78,7 @@ void CreateForms(const QStringList& arguments)
     f.frmTerminal->setFunctionKeyWindow(f.frmFTaste);
     f.frmTerminal->setLineToolDialogs(f.frmReNum, f.frmAutoNum);
     f.frmTerminal->setEnvironmentDialog(f.frmEnvironment);
+    f.frmTerminal->setPortDialogs(f.frmEinstellungen, f.frmComPort);
     for (QWidget* window : std::initializer_list<QWidget*>{f.frmUpdate, f.frmEnvironment, f.frmEinstellungen,
                                                            f.frmEinstFarben, f.frmComPort, f.frmInfo, f.frmAutoNum,
                                                            f.frmTab, f.frmReNum, f.frmFTaste})

@@ -43,14 +43,6 @@
 
 using namespace GlobVar;
 
-namespace {
-
-void setTag(QObject* object, int tag) { object->setProperty(sprache::TagProperty, tag); }
-
-QString handshakeText(int language) { return language == 1 ? QStringLiteral("Kein Handshake") : QStringLiteral("No Handshake"); }
-
-} // namespace
-
 TfrmTerminal::TfrmTerminal(const QStringList& arguments, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmTerminal"));
@@ -119,8 +111,8 @@ void TfrmTerminal::buildPages()
 
     TSheetTerm = new QWidget(PageControl1);
     TSheetTerm->setObjectName(QStringLiteral("TSheetTerm"));
-    TSheetTerm->setProperty(sprache::TabSheetProperty, true);
-    setTag(TSheetTerm, 550);
+    TSheetTerm->setProperty(TabSheetProperty, true);
+    tagControl(TSheetTerm, 550);
     MemoT = pane(TSheetTerm, "MemoT");
     MemoT->setTabChangesFocus(false);
     PageControl1->addTab(TSheetTerm, StringTable::LoadStr(550));
@@ -168,13 +160,13 @@ void TfrmTerminal::buildStatusBar()
     // The overwrite indicator and the clock sit in the bar's right end and move with it.
     pnlOverWrite = new QFrame(StatusBar1);
     pnlOverWrite->setObjectName(QStringLiteral("pnlOverWrite"));
-    setTag(pnlOverWrite, 70);
+    tagControl(pnlOverWrite, 70);
     pnlOverWrite->setFrameShape(QFrame::Panel);
     pnlOverWrite->setFrameShadow(QFrame::Sunken);
     pnlOverWrite->setFixedSize(21, 19);
     lblUeb = new QLabel(StringTable::LoadStr(70), pnlOverWrite);
     lblUeb->setObjectName(QStringLiteral("lblUeb"));
-    setTag(lblUeb, 70);
+    tagControl(lblUeb, 70);
     QFont bold = lblUeb->font();
     bold.setBold(true);
     bold.setPixelSize(9);
@@ -260,7 +252,7 @@ void TfrmTerminal::FormCreate(const QStringList& arguments)
     takeText(DataBitsChar, PortCodes::DataBitsChar(ComDatenbits));
     takeText(ParityChar, PortCodes::ParityChar(ComParity));
     takeText(StopBitsText, PortCodes::StopBitsText(ComStopbits));
-    HandshakeText = handshakeText(Language);
+    HandshakeText = PortCodes::HandshakeText(Language);
     StatusBar1->setPanelText(1, QStringLiteral("Com %1").arg(SerComm1->PortNum()));
     StatusBar1->setPanelText(2, PortCodes::LineParameterText(BaudText, DataBitsChar, ParityChar, StopBitsText));
     StatusBar1->setPanelText(3, QLatin1Char(' ') + HandshakeText);
@@ -388,7 +380,7 @@ void TfrmTerminal::setLanguage(int language, bool storeChoice)
     DefaultFileName = UnnamedText(language);
     if (EditorModified)
         PageControl1->setTabText(PageControl1->indexOf(TSheetEd), m_document->caption(true));
-    HandshakeText = handshakeText(language);
+    HandshakeText = PortCodes::HandshakeText(language);
     StatusBar1->setPanelText(3, QLatin1Char(' ') + HandshakeText);
     lblUeb->setText(language == 1 ? QStringLiteral("ÜB") : QStringLiteral("OV"));
 }

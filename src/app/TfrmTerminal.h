@@ -25,6 +25,8 @@ class TRegistry;
 class TerminalPage;
 class TSerComm;
 class TfrmAutoNum;
+class TfrmComPort;
+class TfrmEinstellungen;
 class TfrmEnvironment;
 class TfrmReNum;
 
@@ -273,4 +275,20 @@ private:
     // whole pane's font. The selection goes in any case.
     void choosePaneFont(QPlainTextEdit* pane);
     TfrmEnvironment* m_environment = nullptr;
+
+    // --- the line-parameter and port dialogs (TfrmEinstellungen, TfrmComPort)
+public:
+    // Each shows its dialog; once either dialog's OK has been pressed in this run, every later closing
+    // of either hands the codes to the port again (which closes an open port).
+    void mnuEinstellungenClick();
+    void mnuComPortClick();
+    void setPortDialogs(TfrmEinstellungen* settings, TfrmComPort* port)
+    {
+        m_settingsDialog = settings;
+        m_portDialog = port;
+    }
+
+private:
+    TfrmEinstellungen* m_settingsDialog = nullptr;
+    TfrmComPort* m_portDialog = nullptr;
 };

@@ -87,8 +87,8 @@ const std::initializer_list<MenuTable>& mainMenu()
              Separator,
              {&T::mnuFontFarbenTerminal, "mnuFontFarbenTerminal", 43, nullptr, {}, 0, &T::mnuFontFarbenTerminalClick},
              Separator,
-             {&T::mnuComPort, "mnuComPort", 44},
-             {&T::mnuEinstellungen, "mnuEinstellungen", 45},
+             {&T::mnuComPort, "mnuComPort", 44, nullptr, {}, 0, &T::mnuComPortClick},
+             {&T::mnuEinstellungen, "mnuEinstellungen", 45, nullptr, {}, 0, &T::mnuEinstellungenClick},
          }},
         {"mnuEditor", 60,
          {
@@ -203,8 +203,6 @@ struct PopupRow {
     Field runs = nullptr;  // nullptr: wired with the page it belongs to
 };
 
-void setTag(QObject* object, int tag) { object->setProperty(sprache::TagProperty, tag); }
-
 // An empty key in a table row means no shortcut.
 QKeySequence shortcutOf(QKeyCombination key)
 {
@@ -244,7 +242,7 @@ void TfrmTerminal::buildMenus()
     for (const MenuTable& table : mainMenu()) {
         auto* menu = new QMenu(StringTable::LoadStr(table.tag), this);
         menu->setObjectName(QLatin1String(table.name));
-        setTag(menu, table.tag);
+        tagControl(menu, table.tag);
         MainMenu1->addMenu(menu);
         for (const MenuRow& row : table.rows) {
             if (row.recentFiles) {
@@ -257,7 +255,7 @@ void TfrmTerminal::buildMenus()
             }
             auto* a = new QAction(row.tag ? StringTable::LoadStr(row.tag) : QString::fromUtf8(row.design), this);
             a->setObjectName(QLatin1String(row.name));
-            setTag(a, row.tag);
+            tagControl(a, row.tag);
             a->setShortcut(shortcutOf(row.shortcut));
             applyFlags(a, row.flags);
             menu->addAction(a);
@@ -302,7 +300,7 @@ void TfrmTerminal::addRecentFileItems(QMenu* menu)
     for (int k = 0; k < 4; ++k) {
         auto* a = new QAction(QStringLiteral("&%1 ").arg(k + 1), this);
         a->setObjectName(QStringLiteral("mnuDateiNr%1").arg(k + 1));
-        setTag(a, 0);
+        tagControl(a, 0);
         a->setVisible(false);
         menu->addAction(a);
         addAction(a);
@@ -327,7 +325,7 @@ void TfrmTerminal::buildPopupMenus()
             }
             auto* a = new QAction(StringTable::LoadStr(row.tag), this);
             a->setObjectName(QLatin1String(row.name));
-            setTag(a, row.tag);
+            tagControl(a, row.tag);
             a->setShortcut(shortcutOf(row.shortcut));
             a->setShortcutContext(Qt::WidgetShortcut);
             menu->addAction(a);
@@ -398,8 +396,8 @@ void TfrmTerminal::buildToolbars()
             const QString hint = row.tag ? StringTable::LoadStr(row.tag) : QString();
             auto* a = new QAction(icon, hint, this);
             a->setObjectName(QLatin1String(row.name));
-            a->setProperty(sprache::ToolButtonProperty, true);
-            setTag(a, row.tag);
+            a->setProperty(ToolButtonProperty, true);
+            tagControl(a, row.tag);
             a->setToolTip(hint);
             applyFlags(a, row.flags);
             toolbar->addAction(a);

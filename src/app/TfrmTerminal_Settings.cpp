@@ -2,6 +2,9 @@
 
 #include "settings/GlobVar_Unit.h"
 #include "TfrmTerminal.h"
+#include "StatusBar.h"
+#include "dialogs/TfrmComPort.h"
+#include "dialogs/TfrmEinstellungen.h"
 #include "dialogs/TfrmEnvironment.h"
 #include "platform/Errors.h"
 #include "platform/Prompts.h"
@@ -182,6 +185,32 @@ void TfrmTerminal::LoadSettings()
         m_terminal->setMaxLines(TerminalMaxLines);
     }
 }
+
+// ---------------------------------------------------------------------------------------------------
+// The line-parameter and port dialogs. They change the codes of the global state; the port is given
+// them here, after the dialog has closed.
+
+void TfrmTerminal::mnuEinstellungenClick()
+{
+    if (!m_settingsDialog)
+        return;
+    m_settingsDialog->exec();
+    if (PortSettingsChanged)
+        ApplyPortSettings();
+}
+
+void TfrmTerminal::mnuComPortClick()
+{
+    if (!m_portDialog)
+        return;
+    m_portDialog->exec();
+    if (PortSettingsChanged)
+        ApplyPortSettings();
+    StatusBar1->setPanelText(1, QStringLiteral("Com %1").arg(ComPort));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Pane fonts, and writing the settings back
 
 // Name, size and colour of a pane's font, each applied as soon as it is read, so that a value that
 // fails to read leaves the ones before it in effect.

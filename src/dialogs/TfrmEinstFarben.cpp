@@ -16,7 +16,7 @@ PanelStyle panelStyleOf(const QWidget* panel)
     PanelStyle style;
     style.setFont(panel->font());
     style.fontColor = qColorToWinColor(panel->palette().color(panel->foregroundRole()));
-    style.background = qColorToWinColor(panel->palette().color(panel->backgroundRole()));
+    style.backgroundColor = qColorToWinColor(panel->palette().color(panel->backgroundRole()));
     return style;
 }
 
@@ -25,7 +25,7 @@ void applyPanelStyle(QWidget* panel, const PanelStyle& style)
     panel->setFont(style.font());
     QPalette palette = panel->palette();
     palette.setColor(panel->foregroundRole(), winColorToQColor(style.fontColor));
-    palette.setColor(panel->backgroundRole(), winColorToQColor(style.background));
+    palette.setColor(panel->backgroundRole(), winColorToQColor(style.backgroundColor));
     panel->setPalette(palette);
     panel->setAutoFillBackground(true);
 }
@@ -101,8 +101,6 @@ TfrmEinstFarben::TfrmEinstFarben(QWidget* parent)
     QPalette green = pnl2->palette();
     green.setColor(pnl2->foregroundRole(), winColorToQColor(0x00008000));
     pnl2->setPalette(green);
-    parameterStyle = panelStyleOf(pnl1);
-    handshakeStyle = panelStyleOf(pnl2);
 
     btnFont = dotsButton(this, "btnFont");
     btnColorRear = dotsButton(this, "btnColorRear");
@@ -151,16 +149,6 @@ TfrmEinstFarben::TfrmEinstFarben(QWidget* parent)
     });
 }
 
-bool TfrmEinstFarben::stylePanels(QWidget* parameterPanel, QWidget* handshakePanel)
-{
-    parameterStyle = panelStyleOf(parameterPanel);
-    handshakeStyle = panelStyleOf(handshakePanel);
-    const bool accepted = exec() == Accepted;
-    applyPanelStyle(parameterPanel, parameterStyle);
-    applyPanelStyle(handshakePanel, handshakeStyle);
-    return accepted;
-}
-
 void TfrmEinstFarben::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -169,8 +157,8 @@ void TfrmEinstFarben::showEvent(QShowEvent* event)
 
 void TfrmEinstFarben::FormActivate()
 {
-    applyPanelStyle(pnl1, parameterStyle);
-    applyPanelStyle(pnl2, handshakeStyle);
+    applyPanelStyle(pnl1, GlobVar::ParameterPanelStyle);
+    applyPanelStyle(pnl2, GlobVar::HandshakePanelStyle);
 }
 
 void TfrmEinstFarben::chooseFont(QLabel* preview)
@@ -188,10 +176,10 @@ void TfrmEinstFarben::chooseFont(QLabel* preview)
 void TfrmEinstFarben::chooseBackground(QLabel* preview)
 {
     PanelStyle style = panelStyleOf(preview);
-    const QColor chosen = Prompts::instance().chooseColor(winColorToQColor(style.background));
+    const QColor chosen = Prompts::instance().chooseColor(winColorToQColor(style.backgroundColor));
     if (!chosen.isValid())
         return;
-    style.background = qColorToWinColor(chosen);
+    style.backgroundColor = qColorToWinColor(chosen);
     applyPanelStyle(preview, style);
 }
 
@@ -205,8 +193,8 @@ void TfrmEinstFarben::btnColorRear1Click() { chooseBackground(pnl2); }
 
 void TfrmEinstFarben::BitBtnOKClick()
 {
-    parameterStyle = panelStyleOf(pnl1);
-    handshakeStyle = panelStyleOf(pnl2);
+    GlobVar::ParameterPanelStyle = panelStyleOf(pnl1);
+    GlobVar::HandshakePanelStyle = panelStyleOf(pnl2);
 }
 
 void TfrmEinstFarben::BitBtnCancelClick() {}

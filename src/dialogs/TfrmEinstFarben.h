@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/PanelStyle.h"
+#include "settings/PanelStyle.h"
 
 #include <QDialog>
 
@@ -11,23 +11,15 @@ class QPushButton;
 // The panel colour dialog "Farben einstellen": font and background of the line-parameter dialog's two
 // preview panels, each tried out on a preview of its own. Its texts are German in both languages.
 //
-// The two styles are what the line-parameter dialog's panels look like. The dialog shows them each
-// time it opens; only OK stores the previews back into them, Cancel and the close box leave them.
+// The two styles (GlobVar::ParameterPanelStyle and HandshakePanelStyle) are what the line-parameter
+// dialog's panels look like. The dialog shows them each time it opens; only OK stores the previews
+// back into them, Cancel and the close box leave them.
 class TfrmEinstFarben final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TfrmEinstFarben)
 
 public:
     explicit TfrmEinstFarben(QWidget* parent = nullptr);
-
-    // The look of the parameter panel ("9600,8,N,1") and of the handshake panel.
-    PanelStyle parameterStyle;
-    PanelStyle handshakeStyle;
-
-    // The click on a preview panel of the line-parameter dialog: the two panels' looks become the
-    // styles, the dialog runs modally, and afterwards, whichever way it was closed, both styles are
-    // applied to the panels. Returns true when it was closed with OK.
-    bool stylePanels(QWidget* parameterPanel, QWidget* handshakePanel);
 
     void FormActivate();
     void btnFontClick();

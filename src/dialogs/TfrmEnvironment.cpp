@@ -2,6 +2,7 @@
 
 #include "dialogs/EnvironmentOptions.h"
 #include "dialogs/ReNum_Unit.h"
+#include "dialogs/TaggedTexts.h"
 #include "platform/Prompts.h"
 #include "platform/StringTable.h"
 #include "settings/GlobVar_Unit.h"
@@ -31,7 +32,7 @@ template <typename W>
 W* named(W* widget, const char* name, int tag = 0)
 {
     widget->setObjectName(QLatin1String(name));
-    widget->setProperty("tag", tag);
+    tagControl(widget, tag);
     return widget;
 }
 

@@ -4,6 +4,7 @@ list(APPEND UI_SOURCES
     dialogs/TfrmEinstellungen.h dialogs/TfrmEinstellungen.cpp
     dialogs/TfrmEinstFarben.h dialogs/TfrmEinstFarben.cpp
     dialogs/TfrmComPort.h dialogs/TfrmComPort.cpp
+    dialogs/TaggedTexts.h dialogs/TaggedTexts.cpp
     dialogs/Info_Unit.h dialogs/Info_Unit.cpp
     dialogs/TfrmTab.h dialogs/TfrmTab.cpp
     dialogs/ReNum_Unit.h dialogs/ReNum_Unit.cpp
@@ -13,5 +14,4 @@ list(APPEND UI_SOURCES
 # and the preview panels' style.
 list(APPEND CORE_SOURCES
     dialogs/EnvironmentOptions.h dialogs/EnvironmentOptions.cpp
-    dialogs/PanelStyle.h dialogs/PanelStyle.cpp
 )

@@ -92,4 +92,9 @@ void ApplyPortCodes(TSerComm& comm, int comPort, int comBaudrate, int comDatenbi
         comm.SetParity(*value);
 }
 
+QString HandshakeText(int language)
+{
+    return language == 1 ? QStringLiteral("Kein Handshake") : QStringLiteral("No Handshake");
+}
+
 } // namespace PortCodes

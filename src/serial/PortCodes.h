@@ -40,4 +40,7 @@ QString LineParameterText(int baudCode, int dataCode, int parityCode, int stopCo
 // Raises as the setters do (PortNum while the port is open).
 void ApplyPortCodes(TSerComm& comm, int comPort, int comBaudrate, int comDatenbits, int comParity, int comStopbits);
 
+// The handshake's text: the port runs without flow control ("Kein Handshake" / "No Handshake").
+QString HandshakeText(int language);
+
 } // namespace PortCodes

@@ -12,4 +12,5 @@ list(APPEND CORE_SOURCES
     serial/PortMap.h serial/PortMap.cpp
     serial/PortCodes.h serial/PortCodes.cpp
     serial/SerialPortList.h serial/SerialPortList.cpp
+    serial/PortDescription.h serial/PortDescription.cpp
 )

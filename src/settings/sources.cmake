@@ -3,6 +3,7 @@
 # beside it.
 list(APPEND CORE_SOURCES
     settings/GlobVar_Unit.h settings/GlobVar_Unit.cpp
+    settings/PanelStyle.h settings/PanelStyle.cpp
     settings/RegText.h settings/RegText.cpp
     settings/SettingsFile.h settings/SettingsFile.cpp
     settings/SettingsStore.h settings/SettingsStore.cpp

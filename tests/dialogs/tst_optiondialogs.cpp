@@ -552,13 +552,10 @@ void OptionDialogsTest::panelColours_onlyOkStores_data()
 void OptionDialogsTest::panelColours_onlyOkStores()
 {
     QFETCH(QString, leave);
-    QWidget owner;
-    auto* parameter = new QLabel(QStringLiteral("9600,8,N,1"), &owner);
-    auto* handshake = new QLabel(QStringLiteral("Kein Handshake"), &owner);
-    applyPanelStyle(parameter, {QStringLiteral("Arial"), 0x00FF00, 22, {}, 0x000000});
-    applyPanelStyle(handshake, {QStringLiteral("Arial"), 0x008000, 12, PanelStyle::FontStyle::Bold, 0xC0C0C0});
-    const PanelStyle parameterBefore = panelStyleOf(parameter);
-    const PanelStyle handshakeBefore = panelStyleOf(handshake);
+    const PanelStyle parameterBefore{QStringLiteral("Arial"), 0x00FF00, 22, 0, 0x000000};
+    const PanelStyle handshakeBefore{QStringLiteral("Arial"), 0x008000, 12, PanelStyle::Bold, 0xC0C0C0};
+    GlobVar::ParameterPanelStyle = parameterBefore;
+    GlobVar::HandshakePanelStyle = handshakeBefore;
 
     QFont chosen(QStringLiteral("Courier New"), 16);
     chosen.setItalic(true);
@@ -566,9 +563,10 @@ void OptionDialogsTest::panelColours_onlyOkStores()
     m_prompts->fonts.enqueue(chosen);
     m_prompts->colors.enqueue(QColor(0xFF, 0, 0)); // the font's colour
     m_prompts->colors.enqueue(QColor(0, 0, 0xFF)); // the handshake panel's background
+    QWidget owner;
     TfrmEinstFarben dialog(&owner);
     onModal([&](QDialog* d) {
-        // The previews show the panels as they are.
+        // The previews show the styles as they are.
         QCOMPARE(panelStyleOf(child(d, "pnl1")), parameterBefore);
         QCOMPARE(panelStyleOf(child(d, "pnl2")), handshakeBefore);
         click(d, "btnFont");
@@ -577,7 +575,7 @@ void OptionDialogsTest::panelColours_onlyOkStores()
         click(d, "btnFont1");     // cancelled: no change
         ::leave(d, leave);
     });
-    const bool accepted = dialog.stylePanels(parameter, handshake);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
     QCOMPARE(accepted, leave == "ok");
 
     PanelStyle parameterAfter = parameterBefore;
@@ -585,11 +583,11 @@ void OptionDialogsTest::panelColours_onlyOkStores()
     if (accepted) {
         parameterAfter.setFont(chosen);
         parameterAfter.fontColor = 0x0000FF;
-        handshakeAfter.background = 0xFF0000;
+        handshakeAfter.backgroundColor = 0xFF0000;
     }
-    QCOMPARE(panelStyleOf(parameter), parameterAfter);
-    QCOMPARE(panelStyleOf(handshake), handshakeAfter);
-    QVERIFY(panelStyleOf(parameter).fontStyle.testFlag(PanelStyle::FontStyle::StrikeOut) == accepted);
+    QCOMPARE(GlobVar::ParameterPanelStyle, parameterAfter);
+    QCOMPARE(GlobVar::HandshakePanelStyle, handshakeAfter);
+    QCOMPARE(bool(GlobVar::ParameterPanelStyle.fontStyle & PanelStyle::StrikeOut), accepted);
     QCOMPARE(m_prompts->texts("font").size(), 2);
     QCOMPARE(m_prompts->texts("color").size(), 2);
 }
