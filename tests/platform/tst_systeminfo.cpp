@@ -60,10 +60,8 @@ void SystemInfoTest::windowsVersionText_followsTheTable_data()
     QTest::newRow("Win32s") << 0u << 3u << 10u << 0u << "" << "Win32s unter Windows 3.x 3.";
     QTest::newRow("95, no service pack: three blanks")
         << 1u << 4u << 0u << 950u << "" << "Windows 95   4.00";
-    QTest::newRow("95 with its service-pack text") << 1u << 4u << 0u << 1111u << " B" << "Windows 95  B  4.00";
     QTest::newRow("98 second edition") << 1u << 4u << 10u << 2222u << "A" << "Windows 98SE  4.10";
     QTest::newRow("98, A with blanks is not SE") << 1u << 4u << 10u << 2222u << " A " << "Windows 98  4.10";
-    QTest::newRow("98, lower-case a is not SE") << 1u << 4u << 10u << 2222u << "a" << "Windows 98  4.10";
     QTest::newRow("98") << 1u << 4u << 10u << 1998u << "" << "Windows 98  4.10";
     QTest::newRow("ME") << 1u << 4u << 90u << 3000u << "" << "Windows ME  4.90";
     QTest::newRow("9x with an unknown minor") << 1u << 4u << 5u << 0u << "" << " 4.";
@@ -72,14 +70,12 @@ void SystemInfoTest::windowsVersionText_followsTheTable_data()
         << 2u << 3u << 51u << 1057u << "" << "Windows NT 3.51  Build: 1057 ()";
     QTest::newRow("2000") << 2u << 5u << 0u << 2195u << "Service Pack 4"
                           << "Windows 2000 5.0  Build: 2195 (Service Pack 4)";
-    QTest::newRow("2000 without service pack") << 2u << 5u << 0u << 2195u << "" << "Windows 2000 5.0  Build: 2195 ()";
     QTest::newRow("XP SP2") << 2u << 5u << 1u << 2600u << "Service Pack 2"
                             << "Windows XP 5.1  Build: 2600 (Service Pack 2)";
     QTest::newRow("XP without service pack: no parentheses")
         << 2u << 5u << 1u << 2600u << "" << "Windows XP 5.1  Build: 2600";
     QTest::newRow("NT 5.2 is not in the table") << 2u << 5u << 2u << 3790u << "Service Pack 1" << " 5.";
     QTest::newRow("NT 6 is not in the table") << 2u << 6u << 0u << 6000u << "" << " 6.";
-    QTest::newRow("NT 2 is not in the table") << 2u << 2u << 0u << 0u << "" << " 2.";
     QTest::newRow("an unknown platform") << 3u << 4u << 0u << 0u << "" << " 4.";
 }
 
@@ -111,14 +107,10 @@ void SystemInfoTest::osReleasePrettyName_undoesShellQuoting_data()
                                                 << "Ubuntu 24.04 LTS";
     QTest::newRow("a comment after the value") << QByteArray("PRETTY_NAME=\"Alpine Linux v3.19\" # edge\n")
                                                << "Alpine Linux v3.19";
-    QTest::newRow("indented, CR LF ends") << QByteArray("  PRETTY_NAME=\"openSUSE Tumbleweed\"\r\n")
-                                          << "openSUSE Tumbleweed";
-    QTest::newRow("UTF-8") << QByteArray("PRETTY_NAME=\"Distribución 1\"\n") << QString::fromUtf8("Distribución 1");
     QTest::newRow("commented out") << QByteArray("#PRETTY_NAME=\"Old\"\nNAME=x\n") << "";
     QTest::newRow("a longer key is another key") << QByteArray("PRETTY_NAME_EXTRA=\"No\"\n") << "";
     QTest::newRow("the later assignment wins") << QByteArray("PRETTY_NAME=\"First\"\nPRETTY_NAME=\"Second\"\n")
                                                << "Second";
-    QTest::newRow("unterminated quote takes the rest") << QByteArray("PRETTY_NAME=\"Half open\n") << "Half open";
     QTest::newRow("empty file") << QByteArray() << "";
 }
 
@@ -193,11 +185,8 @@ void SystemInfoTest::formatKilobytes_roundsAndGroups_data()
     QTest::newRow("512 MB, German") << Q_UINT64_C(536870912) << German << "524.288 KB";
     QTest::newRow("512 MB, English") << Q_UINT64_C(536870912) << English << "524,288 KB";
     QTest::newRow("C locale groups too") << Q_UINT64_C(536870912) << QLocale::c() << "524,288 KB";
-    QTest::newRow("nothing") << Q_UINT64_C(0) << German << "0 KB";
     QTest::newRow("below half a KB") << Q_UINT64_C(511) << German << "0 KB";
     QTest::newRow("half a KB rounds up") << Q_UINT64_C(512) << German << "1 KB";
-    QTest::newRow("1.5 KB rounds up") << Q_UINT64_C(1536) << German << "2 KB";
-    QTest::newRow("no group below 1000") << Q_UINT64_C(999 * 1024) << German << "999 KB";
     QTest::newRow("exactly 4 GB") << Q_UINT64_C(4294967296) << German << "4.194.304 KB";
     QTest::newRow("the largest figure") << std::numeric_limits<quint64>::max() << German
                                         << "18.014.398.509.481.984 KB";
