@@ -68,7 +68,7 @@ void CreateForms(const QStringList& arguments)
          }});
     f.frmEinstFarben = new TfrmEinstFarben(f.frmTerminal);
     f.frmComPort = new TfrmComPort(f.frmTerminal);
-    f.frmInfo = new TfrmInfo(f.frmTerminal);
+    f.frmInfo = new TfrmInfo(f.frmTerminal, &sprache::ApplyLanguage);
     f.frmAutoNum = new TfrmAutoNum(f.frmTerminal);
     f.frmTab = new TfrmTab(f.frmTerminal);
     f.frmReNum = new TfrmReNum(f.frmTerminal);

@@ -5,11 +5,12 @@ list(APPEND CORE_SOURCES
     platform/HandOver.h platform/HandOver.cpp
     platform/TerminationSignals.h platform/TerminationSignals.cpp
 )
-# Small platform services: pictures, single instance guard, program version.
+# Small platform services: pictures, single instance guard, program version, what the machine is.
 list(APPEND CORE_SOURCES
     platform/JpegImage.h platform/JpegImage.cpp
     platform/SingleInstance.h platform/SingleInstance.cpp
     platform/Version.h platform/Version.cpp
+    platform/SystemInfo.h platform/SystemInfo.cpp
     ../resources/taloma.qrc
 )
 # Stand-ins for the program's embedded string resource and for Windows colour values, as stored in
