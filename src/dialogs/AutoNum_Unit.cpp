@@ -1,5 +1,6 @@
 #include "dialogs/AutoNum_Unit.h"
 
+#include "dialogs/DialogFrame.h"
 #include "basic/AutoNumber.h"
 #include "basic/LineSyntax.h"
 #include "dialogs/ReNum_Unit.h"
@@ -42,11 +43,7 @@ TfrmAutoNum::TfrmAutoNum(QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(BitBtnOK, &QPushButton::clicked, this, [this] {
-        setResult(Accepted);
-        BitBtnOKClick();
-        done(Accepted);
-    });
+    closeWith(this, BitBtnOK, Accepted, [this] { BitBtnOKClick(); });
 }
 
 void TfrmAutoNum::showEvent(QShowEvent* event)

@@ -1,6 +1,6 @@
 #include "dialogs/Info_Unit.h"
 
-#include "dialogs/ReNum_Unit.h"
+#include "dialogs/DialogFrame.h"
 #include "dialogs/TaggedTexts.h"
 #include "platform/JpegImage.h"
 #include "platform/StringTable.h"

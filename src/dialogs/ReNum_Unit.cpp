@@ -1,5 +1,6 @@
 #include "dialogs/ReNum_Unit.h"
 
+#include "dialogs/DialogFrame.h"
 #include "basic/LineSyntax.h"
 #include "basic/Renumber.h"
 #include "platform/Errors.h"
@@ -37,16 +38,6 @@ void addStartStepFields(QGroupBox* box, QLabel*& lblStartwert, QLineEdit*& txtSt
     values->addWidget(txtSchrittweite, 1, 1);
 }
 
-void centreOnScreen(QWidget* window)
-{
-    const QScreen* screen = window->screen();
-    if (!screen)
-        return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
-}
-
 TfrmReNum::TfrmReNum(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
@@ -74,18 +65,8 @@ TfrmReNum::TfrmReNum(QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    // The closing result is set before a button's own handler runs, so the dialog closes even when the
-    // handler fails.
-    connect(BitBtnOK, &QPushButton::clicked, this, [this] {
-        setResult(Accepted);
-        BitBtnOKClick();
-        done(Accepted);
-    });
-    connect(BitBtnCancel, &QPushButton::clicked, this, [this] {
-        setResult(Rejected);
-        BitBtnCancelClick();
-        done(Rejected);
-    });
+    closeWith(this, BitBtnOK, Accepted, [this] { BitBtnOKClick(); });
+    closeWith(this, BitBtnCancel, Rejected, [this] { BitBtnCancelClick(); });
 }
 
 void TfrmReNum::showEvent(QShowEvent* event)

@@ -60,6 +60,3 @@ RenumberCommandResult runRenumberCommand(TfrmReNum& dialog, QPlainTextEdit* pane
 // auto-number dialogs share, laid out in the given group box.
 void addStartStepFields(QGroupBox* box, QLabel*& lblStartwert, QLineEdit*& txtStartwert, QLabel*& lblSchrittweite,
                         QLineEdit*& txtSchrittweite);
-
-// Puts a fixed-size dialog in the middle of the screen it is on.
-void centreOnScreen(QWidget* window);

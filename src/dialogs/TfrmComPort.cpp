@@ -1,6 +1,6 @@
 #include "dialogs/TfrmComPort.h"
 
-#include "dialogs/ReNum_Unit.h"
+#include "dialogs/DialogFrame.h"
 #include "dialogs/TaggedTexts.h"
 #include "platform/StringTable.h"
 #include "serial/PortDescription.h"

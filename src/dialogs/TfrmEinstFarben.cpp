@@ -1,5 +1,6 @@
 #include "dialogs/TfrmEinstFarben.h"
 
+#include "dialogs/DialogFrame.h"
 #include "platform/Prompts.h"
 #include "platform/WinColor.h"
 
@@ -137,16 +138,8 @@ TfrmEinstFarben::TfrmEinstFarben(QWidget* parent)
     command(btnFont1, &TfrmEinstFarben::btnFont1Click);
     command(btnColorRear, &TfrmEinstFarben::btnColorRearClick);
     command(btnColorRear1, &TfrmEinstFarben::btnColorRear1Click);
-    connect(BitBtnOK, &QPushButton::clicked, this, [this] {
-        setResult(Accepted);
-        runCommand([this] { BitBtnOKClick(); });
-        done(Accepted);
-    });
-    connect(BitBtnCancel, &QPushButton::clicked, this, [this] {
-        setResult(Rejected);
-        runCommand([this] { BitBtnCancelClick(); });
-        done(Rejected);
-    });
+    closeWith(this, BitBtnOK, Accepted, [this] { runCommand([this] { BitBtnOKClick(); }); });
+    closeWith(this, BitBtnCancel, Rejected, [this] { runCommand([this] { BitBtnCancelClick(); }); });
 }
 
 void TfrmEinstFarben::showEvent(QShowEvent* event)

@@ -1,6 +1,6 @@
 #include "dialogs/TfrmEinstellungen.h"
 
-#include "dialogs/ReNum_Unit.h"
+#include "dialogs/DialogFrame.h"
 #include "dialogs/TaggedTexts.h"
 #include "dialogs/TfrmEinstFarben.h"
 #include "platform/StringTable.h"

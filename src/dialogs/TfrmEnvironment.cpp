@@ -1,7 +1,7 @@
 #include "dialogs/TfrmEnvironment.h"
 
+#include "dialogs/DialogFrame.h"
 #include "dialogs/EnvironmentOptions.h"
-#include "dialogs/ReNum_Unit.h"
 #include "dialogs/TaggedTexts.h"
 #include "platform/Prompts.h"
 #include "platform/StringTable.h"
@@ -91,18 +91,8 @@ TfrmEnvironment::TfrmEnvironment(QWidget* parent, Links links)
     layout->addLayout(buttons);
     setFixedSize(484, 301);
 
-    // The closing result is set before a button's own handler runs, so the dialog closes even when the
-    // handler fails.
-    connect(BitBtnOK, &QPushButton::clicked, this, [this] {
-        setResult(Accepted);
-        runCommand([this] { BitBtnOKClick(); });
-        done(Accepted);
-    });
-    connect(BitBtnCancel, &QPushButton::clicked, this, [this] {
-        setResult(Rejected);
-        runCommand([this] { BitBtnCancelClick(); });
-        done(Rejected);
-    });
+    closeWith(this, BitBtnOK, Accepted, [this] { runCommand([this] { BitBtnOKClick(); }); });
+    closeWith(this, BitBtnCancel, Rejected, [this] { runCommand([this] { BitBtnCancelClick(); }); });
     connect(BitBtnSuchen, &QPushButton::clicked, this, [this] { runCommand([this] { BitBtnSuchenClick(); }); });
 
     FormCreate();

@@ -1,0 +1,23 @@
+#include "dialogs/DialogFrame.h"
+
+#include <QPushButton>
+#include <QScreen>
+
+void centreOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+void closeWith(QDialog* dialog, QPushButton* button, QDialog::DialogCode result, std::function<void()> handler)
+{
+    QObject::connect(button, &QPushButton::clicked, dialog, [dialog, result, handler = std::move(handler)] {
+        dialog->setResult(result);
+        handler();
+        dialog->done(result);
+    });
+}
