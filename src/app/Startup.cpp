@@ -68,6 +68,7 @@ void CreateForms(const QStringList& arguments)
     f.frmTerminal->setInfoDialog(f.frmInfo);
     f.frmTerminal->setFunctionKeyWindow(f.frmFTaste);
     f.frmTerminal->setLineToolDialogs(f.frmReNum, f.frmAutoNum);
+    f.frmTerminal->setTabDialog(f.frmTab);
     for (QWidget* window : std::initializer_list<QWidget*>{f.frmUpdate, f.frmEnvironment, f.frmEinstellungen,
                                                            f.frmEinstFarben, f.frmComPort, f.frmInfo, f.frmAutoNum,
                                                            f.frmTab, f.frmReNum, f.frmFTaste})
