@@ -221,7 +221,20 @@ bool PaneCommands::editorKeyPressed(QKeyEvent* event)
         runMenuItem(command);
         return true;
     }
-    return isOwnHistoryKey(event);
+    if (isOwnHistoryKey(event))
+        return true;
+    QPlainTextEdit* editor = m_controls.editor;
+    if (!editor->overwriteMode())
+        return false;
+    // Typing over a character removes it and inserts the new one as two edits of the pane's history;
+    // grouped, the undo step takes back both, instead of leaving the character typed over missing.
+    QTextCursor group(editor->document());
+    group.beginEditBlock();
+    m_forwarding = true;
+    QCoreApplication::sendEvent(editor, event);
+    m_forwarding = false;
+    group.endEditBlock();
+    return true;
 }
 
 bool PaneCommands::eventFilter(QObject* watched, QEvent* event)
@@ -229,6 +242,8 @@ bool PaneCommands::eventFilter(QObject* watched, QEvent* event)
     const QEvent::Type type = event->type();
     QPlainTextEdit* editor = m_controls.editor;
     if (watched == editor) {
+        if (m_forwarding)
+            return false;
         auto* key = static_cast<QKeyEvent*>(event);
         if (type == QEvent::ShortcutOverride) {
             // The pane would take these keys for its own editing; claiming them brings them here as

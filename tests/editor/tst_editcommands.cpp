@@ -76,6 +76,7 @@ private slots:
     void undo_oneStepThenOnlyRedo();
     void undo_takesBackOnlyTheLastChange();
     void redoAfterNewChange_takesBackThatChange();
+    void undoInOverwriteMode_bringsBackTheCharacterTypedOver();
     void undoInTerminal_alternatesWithoutTouchingTheTranscript();
 
     void ctrlDel_withoutSelection_leavesEditorAlone();
@@ -329,6 +330,20 @@ void EditCommandsTest::redoAfterNewChange_takesBackThatChange()
     QCOMPARE(m_editor->toPlainText(), QString());
     action("mnuUndo")->trigger();
     QCOMPARE(m_editor->toPlainText(), QStringLiteral("20 STOP"));
+}
+
+void EditCommandsTest::undoInOverwriteMode_bringsBackTheCharacterTypedOver()
+{
+    showEditor(QStringLiteral("10 PRINT"));
+    placeCaret(m_editor, 0);
+    QTest::keyClick(m_editor, Qt::Key_Insert);
+    QTest::keyClicks(m_editor, QStringLiteral("2"));
+    QCOMPARE(m_editor->toPlainText(), QStringLiteral("20 PRINT"));
+    // Taking back the typing takes back what it typed over with it, never half of it.
+    action("mnuUndo")->trigger();
+    QCOMPARE(m_editor->toPlainText(), QStringLiteral("10 PRINT"));
+    action("mnuRedo")->trigger();
+    QCOMPARE(m_editor->toPlainText(), QStringLiteral("20 PRINT"));
 }
 
 void EditCommandsTest::undoInTerminal_alternatesWithoutTouchingTheTranscript()
