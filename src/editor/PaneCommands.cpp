@@ -150,17 +150,13 @@ void PaneCommands::selectAllFromToolbar()
 
 void PaneCommands::sendUndoRequest(QPlainTextEdit* pane)
 {
-    bool& undone = pane == m_controls.editor ? m_editorUndone : m_terminalUndone;
+    // The pane's document can restore only right after a taking back: any change empties what it
+    // could restore, and that change is then the last one, which the request takes back.
     const QTextDocument* document = pane->document();
-    // A change made after the taking back has replaced what could be restored; it is the last
-    // change now, and it is what the request takes back.
-    if (undone && document->isRedoAvailable()) {
+    if (document->isRedoAvailable())
         pane->redo();
-        undone = false;
-    } else if (document->isUndoAvailable()) {
+    else if (document->isUndoAvailable())
         pane->undo();
-        undone = true;
-    }
 }
 
 void PaneCommands::undo()

@@ -116,9 +116,6 @@ private:
     // The indicator's state while the editor was last in front.
     bool m_overwriteRemembered = false;
     bool m_editorWasInFront = false;
-    // The pane's last request took back a change; the next one restores it.
-    bool m_terminalUndone = false;
-    bool m_editorUndone = false;
     // A key the editor is being handed inside an undo group; it is the pane's to handle now.
     bool m_forwarding = false;
 };
