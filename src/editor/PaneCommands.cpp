@@ -220,7 +220,7 @@ bool PaneCommands::editorKeyPressed(QKeyEvent* event)
     if (isOwnHistoryKey(event))
         return true;
     QPlainTextEdit* editor = m_controls.editor;
-    if (!editor->overwriteMode())
+    if (!editor->overwriteMode() || event->text().isEmpty())
         return false;
     // Typing over a character removes it and inserts the new one as two edits of the pane's history;
     // grouped, the undo step takes back both, instead of leaving the character typed over missing.
@@ -240,17 +240,17 @@ bool PaneCommands::eventFilter(QObject* watched, QEvent* event)
     if (watched == editor) {
         if (m_forwarding)
             return false;
-        auto* key = static_cast<QKeyEvent*>(event);
         if (type == QEvent::ShortcutOverride) {
             // The pane would take these keys for its own editing; claiming them brings them here as
             // key presses, where the window's commands come first.
+            const auto* key = static_cast<QKeyEvent*>(event);
             if (shortcutCommand(key) || isOwnHistoryKey(key)) {
                 event->accept();
                 return true;
             }
         } else if (type == QEvent::KeyPress) {
             bool used = true;
-            runCommand([&] { used = editorKeyPressed(key); });
+            runCommand([&] { used = editorKeyPressed(static_cast<QKeyEvent*>(event)); });
             return used;
         } else if (type == QEvent::KeyRelease) {
             editorKeyUp();
