@@ -79,6 +79,7 @@ void CreateForms(const QStringList& arguments)
     f.frmTerminal->setLineToolDialogs(f.frmReNum, f.frmAutoNum);
     f.frmTerminal->setEnvironmentDialog(f.frmEnvironment);
     f.frmTerminal->setPortDialogs(f.frmEinstellungen, f.frmComPort);
+    f.frmTerminal->setTabDialog(f.frmTab);
     for (QWidget* window : std::initializer_list<QWidget*>{f.frmUpdate, f.frmEnvironment, f.frmEinstellungen,
                                                            f.frmEinstFarben, f.frmComPort, f.frmInfo, f.frmAutoNum,
                                                            f.frmTab, f.frmReNum, f.frmFTaste})

@@ -10,6 +10,7 @@
 #include "settings/TRegistry.h"
 
 #include "editor/EditorDocument.h"
+#include "editor/PaneCommands.h"
 #include "platform/Prompts.h"
 #include "serial/PortCodes.h"
 #include "serial/PortMap.h"
@@ -66,6 +67,7 @@ TfrmTerminal::TfrmTerminal(const QStringList& arguments, QWidget* parent) : QMai
     SerComm1->OnOpen = [this](TSerCustomComm*) { SerComm1Open(); };
     SerComm1->OnClose = [this](TSerCustomComm*) { SerComm1Close(); };
     connectTerminal();
+    connectEditing();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -306,23 +308,9 @@ void TfrmTerminal::FormActivate()
 
 void TfrmTerminal::TSheetChange()
 {
-    const bool editor = PageControl1->currentWidget() == TSheetEd;
-    if (!editor) {
-        if (m_lastPageWasEditor)
-            m_overwriteWasEnabled = lblUeb->isEnabled();
-        lblUeb->setEnabled(false);
-        pnlOverWrite->setEnabled(false);
-        m_terminal->enableClear();
-    } else {
-        if (!m_lastPageWasEditor)
-            lblUeb->setEnabled(m_overwriteWasEnabled);
-        pnlOverWrite->setEnabled(true);
-        const bool selection = RTF->textCursor().hasSelection();
-        mnuClear->setEnabled(selection);
-        tbnClear->setEnabled(selection);
-        popClear->setEnabled(selection);
-    }
-    m_lastPageWasEditor = editor;
+    // Also the terminal pane's change handler, which may run while the window is being built.
+    if (m_edit)
+        m_edit->pageChanged();
 }
 
 void TfrmTerminal::FormCanResize(int newWidth)

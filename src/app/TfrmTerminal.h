@@ -29,6 +29,8 @@ class TfrmComPort;
 class TfrmEinstellungen;
 class TfrmEnvironment;
 class TfrmReNum;
+class TfrmTab;
+class PaneCommands;
 
 // The main window: the terminal and editor pages, the menus and toolbars, the status bar with its
 // clock, and the start-up, settings and file handling that belong to the window's frame. Every control
@@ -128,12 +130,23 @@ public:
     // Sends the editor's program line by line; returns when it is sent or a line timed out.
     void tbnTransmitClick();
 
-    // --- editing commands on the pane in front
+    // --- editing commands on the pane in front, the editor's caret panel, overwrite mode and tab step
+    // (the toolbar buttons and pop-up items run their menu items)
+    void RTFKeyDown(QKeyEvent* event);
+    void RTFKeyUp();
+    void RTFMouseDown();
+    void RTFMouseMove();
     void mnuClearClick();
     void mnuSelectAllClick();
     void tbnSelectAllClick();
+    void mnuUndoClick();
+    void mnuRedoClick();
     void popTermClearClick();
     void popEditClearClick();
+    void pnlOverWriteDblClick();
+    void lblUebDblClick();
+    void mnuTabulatorClick();
+    void setTabDialog(TfrmTab* dialog) { m_tabDialog = dialog; }
 
     // --- BASIC line-number tools
     void mnuSortClick();
@@ -217,6 +230,7 @@ protected:
 
 private:
     void connectTerminal();
+    void connectEditing();
     QPlainTextEdit* frontPane() const;
 
     // The handler runs when the item is triggered; an exception from it is shown and goes no further.
@@ -253,8 +267,8 @@ private:
     QWidget* m_infoDialog = nullptr;
     TfrmReNum* m_reNum = nullptr;
     TfrmAutoNum* m_autoNum = nullptr;
-    bool m_overwriteWasEnabled = false;
-    bool m_lastPageWasEditor = false;
+    PaneCommands* m_edit = nullptr;
+    TfrmTab* m_tabDialog = nullptr;
     // Guarded: the dialogs are the window's children and go while it is being destroyed.
     QList<QPointer<QWidget>> m_ownWindows;
     bool m_ownWindowClosed = false;

@@ -70,15 +70,15 @@ const std::initializer_list<MenuTable>& mainMenu()
          }},
         {"mnuBearbeiten", 20,
          {
-             {&T::mnuUndo, "mnuUndo", 21, nullptr, Qt::CTRL | Qt::Key_Z, Disabled},
-             {&T::mnuRedo, "mnuRedo", 22, nullptr, Qt::CTRL | Qt::ALT | Qt::Key_Z, Disabled},
+             {&T::mnuUndo, "mnuUndo", 21, nullptr, Qt::CTRL | Qt::Key_Z, Disabled, &T::mnuUndoClick},
+             {&T::mnuRedo, "mnuRedo", 22, nullptr, Qt::CTRL | Qt::ALT | Qt::Key_Z, Disabled, &T::mnuRedoClick},
              Separator,
              {&T::mnuCut, "mnuCut", 23, nullptr, Qt::CTRL | Qt::Key_X},
              {&T::mnuCopy, "mnuCopy", 24, nullptr, Qt::CTRL | Qt::Key_C},
              {&T::mnuPaste, "mnuPaste", 25, nullptr, Qt::CTRL | Qt::Key_V},
-             {&T::mnuClear, "mnuClear", 26, nullptr, Qt::CTRL | Qt::Key_Delete},
+             {&T::mnuClear, "mnuClear", 26, nullptr, Qt::CTRL | Qt::Key_Delete, 0, &T::mnuClearClick},
              Separator,
-             {&T::mnuSelectAll, "mnuSelectAll", 27, nullptr, Qt::CTRL | Qt::Key_A},
+             {&T::mnuSelectAll, "mnuSelectAll", 27, nullptr, Qt::CTRL | Qt::Key_A, 0, &T::mnuSelectAllClick},
          }},
         {"mnuTerminal", 40,
          {
@@ -93,7 +93,7 @@ const std::initializer_list<MenuTable>& mainMenu()
         {"mnuEditor", 60,
          {
              {&T::mnuFontFarbenEditor, "mnuFontFarbenEditor", 61, nullptr, {}, 0, &T::mnuFontFarbenEditorClick},
-             {&T::mnuTabulator, "mnuTabulator", 62, nullptr, {}, Hidden},
+             {&T::mnuTabulator, "mnuTabulator", 62, nullptr, {}, Hidden, &T::mnuTabulatorClick},
              Separator,
              {&T::mnuAutoNumber, "mnuAutoNumber", 63, nullptr, {}, 0, &T::mnuAutoNumberClick},
              {&T::mnuReNumber, "mnuReNumber", 64, nullptr, {}, 0, &T::mnuReNumberClick},

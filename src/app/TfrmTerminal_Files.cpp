@@ -4,6 +4,7 @@
 #include "TfrmTerminal.h"
 
 #include "editor/EditorDocument.h"
+#include "editor/PaneCommands.h"
 #include "editor/RecentFileList.h"
 #include "platform/Prompts.h"
 #include "settings/GlobVar_Unit.h"
@@ -47,7 +48,13 @@ void TfrmTerminal::openDocument(const QString& path) { m_document->open(path); }
 
 void TfrmTerminal::AddRecentFile() { m_document->addRecentFile(); }
 
-void TfrmTerminal::RTFChange() { m_document->textChanged(); }
+void TfrmTerminal::RTFChange()
+{
+    m_document->textChanged();
+    // The caret panel and Clear follow the text too (not yet while the window is being built).
+    if (m_edit)
+        m_edit->editorChanged();
+}
 
 void TfrmTerminal::mnuNewClick() { runMenuItem(mnuClose); }
 

@@ -1,8 +1,8 @@
-// The terminal page's handlers, handed to the page, which holds their logic; and the editing commands
-// on the pane in front.
+// The terminal page's handlers, handed to the page, which holds their logic.
 
 #include "StatusBar.h"
 #include "TfrmTerminal.h"
+#include "editor/PaneCommands.h"
 #include "platform/Prompts.h"
 #include "serial/SerComm.h"
 #include "settings/GlobVar_Unit.h"
@@ -20,8 +20,8 @@ using namespace GlobVar;
 
 void TfrmTerminal::connectTerminal()
 {
-    m_terminal = new TerminalPage(this, {MemoT, RTF, SerComm1, tbnCommOpen, tbnCommClose, tbnBreak, tbnTransmit,
-                                         mnuEcho, mnuClear, tbnClear, popClearT});
+    m_terminal =
+        new TerminalPage(this, {MemoT, RTF, SerComm1, tbnCommOpen, tbnCommClose, tbnBreak, tbnTransmit, mnuEcho});
     connect(m_terminal, &TerminalPage::caretTextChanged, this,
             [this](const QString& text) { StatusBar1->setPanelText(0, text); });
     connect(m_terminal, &TerminalPage::pageWanted, this, [this] { PageControl1->setCurrentWidget(TSheetTerm); });
@@ -41,20 +41,12 @@ void TfrmTerminal::connectTerminal()
     connectCommand(mnuEcho, &TfrmTerminal::mnuEchoClick);
     connectCommand(mnuFTasten, &TfrmTerminal::mnuFTastenClick);
 
-    connectCommand(mnuClear, &TfrmTerminal::mnuClearClick);
-    connectCommand(mnuSelectAll, &TfrmTerminal::mnuSelectAllClick);
-    connectCommand(popTermClear, &TfrmTerminal::popTermClearClick);
-    connectCommand(popEditClear, &TfrmTerminal::popEditClearClick);
     auto forward = [this](QAction* from, QAction* menuItem) {
         connect(from, &QAction::triggered, this, [menuItem] { runMenuItem(menuItem); });
     };
     forward(popEinstellungen, mnuEinstellungen);
     forward(popFontFarbenTerminal, mnuFontFarbenTerminal);
     forward(popFontFarbenEditor, mnuFontFarbenEditor);
-    forward(popClearT, mnuClear);
-    forward(popClear, mnuClear);
-    forward(Allesmarkieren2, mnuSelectAll);
-    forward(Allesmarkieren1, mnuSelectAll);
 
     MemoT->installEventFilter(this);
 
@@ -69,6 +61,11 @@ void TfrmTerminal::connectTerminal()
                 });
             });
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { focusFrontPane(); });
+}
+
+QPlainTextEdit* TfrmTerminal::frontPane() const
+{
+    return PageControl1->currentWidget() == TSheetEd ? RTF : MemoT;
 }
 
 void TfrmTerminal::focusFrontPane()
@@ -96,11 +93,11 @@ bool TfrmTerminal::MemoTKeyPress(QKeyEvent* event) { return m_terminal->keyPress
 
 void TfrmTerminal::MemoTKeyUp() { m_terminal->showCaretPosition(); }
 
-void TfrmTerminal::MemoTMouseDown() { m_terminal->enableClear(); }
+void TfrmTerminal::MemoTMouseDown() { m_edit->terminalMouseDown(); }
 
 void TfrmTerminal::MemoTMouseMove()
 {
-    m_terminal->enableClear();
+    m_edit->terminalMouseMove();
     m_terminal->showCaretPosition();
 }
 
@@ -118,31 +115,3 @@ void TfrmTerminal::mnuFTastenClick()
     if (m_functionKeys)
         m_functionKeys->setVisible(mnuFTasten->isChecked());
 }
-
-// ---------------------------------------------------------------------------------------------------
-// Editing commands on the pane in front
-
-QPlainTextEdit* TfrmTerminal::frontPane() const
-{
-    return PageControl1->currentWidget() == TSheetEd ? RTF : MemoT;
-}
-
-void TfrmTerminal::mnuClearClick()
-{
-    QPlainTextEdit* pane = frontPane();
-    QTextCursor caret = pane->textCursor();
-    caret.removeSelectedText();
-    pane->setTextCursor(caret);
-}
-
-void TfrmTerminal::mnuSelectAllClick() { frontPane()->selectAll(); }
-
-void TfrmTerminal::tbnSelectAllClick()
-{
-    runMenuItem(mnuSelectAll);
-    TSheetChange();
-}
-
-void TfrmTerminal::popTermClearClick() { MemoT->clear(); }
-
-void TfrmTerminal::popEditClearClick() { RTF->clear(); }

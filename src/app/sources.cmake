@@ -10,6 +10,7 @@ list(APPEND UI_SOURCES
     app/TfrmTerminal_Settings.cpp
     app/TfrmTerminal_Files.cpp
     app/TfrmTerminal_Terminal.cpp
+    app/TfrmTerminal_Edit.cpp
     app/TfrmTerminal_Basic.cpp
     app/TfrmTerminal_Commands.cpp
     ../resources/icons.qrc

@@ -1,6 +1,7 @@
 #include "terminal/TerminalPage.h"
 
 #include "basic/ProgramTransmission.h"
+#include "editor/PaneCommands.h"
 #include "editor/PlainTextEditLines.h"
 #include "platform/HandOver.h"
 #include "platform/Prompts.h"
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QTextBlock>
 #include <QTimer>
 
 #include <algorithm>
@@ -369,20 +369,7 @@ bool TerminalPage::keyPressed(QKeyEvent* event)
     return true;
 }
 
-void TerminalPage::showCaretPosition()
-{
-    const QPlainTextEdit* pane = m_controls.pane;
-    const int start = pane->textCursor().selectionStart();
-    const QTextBlock line = pane->document()->findBlock(start);
-    emit caretTextChanged(TerminalText::caretText(line.blockNumber(), start - line.position()));
-}
-
-void TerminalPage::enableClear()
-{
-    const bool selection = m_controls.pane->textCursor().hasSelection();
-    for (QAction* a : {m_controls.clear, m_controls.clearButton, m_controls.clearPopup})
-        a->setEnabled(selection);
-}
+void TerminalPage::showCaretPosition() { emit caretTextChanged(PaneCommands::caretText(m_controls.pane)); }
 
 bool TerminalPage::eventFilter(QObject* watched, QEvent* event)
 {
@@ -411,14 +398,9 @@ bool TerminalPage::eventFilter(QObject* watched, QEvent* event)
             return false;
         }
     }
-    if (watched == pane->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress) {
-            enableClear();
-        } else if (event->type() == QEvent::MouseMove) {
-            enableClear();
-            showCaretPosition();
-        }
-    }
+    // The mouse over the pane decides the Clear commands too; they are the editing commands'.
+    if (watched == pane->viewport() && event->type() == QEvent::MouseMove)
+        showCaretPosition();
     return false;
 }
 

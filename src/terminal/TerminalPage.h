@@ -33,10 +33,6 @@ public:
         QAction* controlC = nullptr;
         QAction* transmit = nullptr;
         QAction* echo = nullptr;
-        // Enabled while the terminal pane has a selection.
-        QAction* clear = nullptr;
-        QAction* clearButton = nullptr;
-        QAction* clearPopup = nullptr;
     };
 
     // `window` is the main window: its commands' shortcuts come before the pane's own keys, and
@@ -63,7 +59,6 @@ public:
     // A key released anywhere in the window.
     void windowKeyReleased(const QKeyEvent* event);
     void showCaretPosition();
-    void enableClear();
 
     // Lines the pane keeps; 0 keeps all.
     void setMaxLines(int lines);

@@ -18,6 +18,4 @@ int byteForKey(char16_t character)
     return character <= 0xFF ? int(character) : -1;
 }
 
-QString caretText(int line, int column) { return QString::asprintf("  Z: %3d   S: %3d", line + 1, column + 1); }
-
 } // namespace TerminalText

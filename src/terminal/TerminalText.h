@@ -18,7 +18,4 @@ QString fromBytes(const QByteArray& bytes);
 // -1 for a character that has no byte (above U+00FF).
 int byteForKey(char16_t character);
 
-// The caret panel's text for a zero-based line and column: "  Z: %3d   S: %3d", counted from 1.
-QString caretText(int line, int column);
-
 } // namespace TerminalText
