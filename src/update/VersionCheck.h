@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+class UpdateClient;
+
+// What the server's version says about the installed one.
+enum class VersionVerdict {
+    Current,        // the same version
+    ServerNewer,    // the server offers a newer one
+    InstalledNewer, // the installed one is newer
+};
+
+VersionVerdict CompareVersions(const QString& installed, const QString& server);
+
+// The first line of a text: up to the first CR or LF, nothing trimmed; bytes are characters 0-255.
+QString FirstLine(const QByteArray& text);
+
+// Fetches the version file from the update folder and returns its first line; nothing when the file
+// could not be fetched.
+std::optional<QString> FetchServerVersion(UpdateClient& client);
