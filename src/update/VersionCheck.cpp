@@ -7,12 +7,51 @@
 #include <QDir>
 #include <QFile>
 
+#include <array>
+
+namespace {
+
+using VersionFields = std::array<quint16, 4>;
+
+// Four fields of ASCII digits, each at most 65535, parted by dots, and nothing else: the form of a
+// file version.
+std::optional<VersionFields> parseVersion(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return std::nullopt;
+    VersionFields fields{};
+    for (int i = 0; i < 4; ++i) {
+        const QString& part = parts[i];
+        if (part.isEmpty() || part.size() > 8)
+            return std::nullopt;
+        uint value = 0;
+        for (QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return std::nullopt;
+            value = value * 10 + uint(c.unicode() - '0');
+        }
+        if (value > 0xFFFF)
+            return std::nullopt;
+        fields[i] = quint16(value);
+    }
+    return fields;
+}
+
+} // namespace
+
 VersionVerdict CompareVersions(const QString& installed, const QString& server)
 {
-    const int order = QString::compare(installed, server, Qt::CaseSensitive);
-    if (order == 0)
+    // Field by field as numbers: 2.0.10.0 follows 2.0.9.0. A server line that is no version (an empty
+    // file, an error page) is never taken for a newer one.
+    const std::optional<VersionFields> ours = parseVersion(installed);
+    const std::optional<VersionFields> theirs = parseVersion(server);
+    if (!theirs)
+        return VersionVerdict::InstalledNewer;
+    const VersionFields mine = ours.value_or(VersionFields{});
+    if (mine == *theirs)
         return VersionVerdict::Current;
-    return order < 0 ? VersionVerdict::ServerNewer : VersionVerdict::InstalledNewer;
+    return mine < *theirs ? VersionVerdict::ServerNewer : VersionVerdict::InstalledNewer;
 }
 
 QString FirstLine(const QByteArray& text)

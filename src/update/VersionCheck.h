@@ -14,6 +14,8 @@ enum class VersionVerdict {
     InstalledNewer, // the installed one is newer
 };
 
+// Compares two versions major.minor.release.build field by field as numbers. A server text that is not
+// such a version (empty, text, a field beyond 65535) counts as older than the installed version.
 VersionVerdict CompareVersions(const QString& installed, const QString& server);
 
 // The first line of a text: up to the first CR or LF, nothing trimmed; bytes are characters 0-255.

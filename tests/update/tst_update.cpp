@@ -69,6 +69,8 @@ private slots:
     void serverUrl_fromEnvironmentWithSlash();
     void firstLine_data();
     void firstLine();
+    void versions_data();
+    void versions();
 
     void head_lengthOrNone();
     void requestErrors_carryStatusOrLibraryMessage_data();
@@ -178,6 +180,43 @@ void UpdateTest::firstLine()
     QFETCH(QByteArray, text);
     QFETCH(QString, line);
     QCOMPARE(FirstLine(text), line);
+}
+
+void UpdateTest::versions_data()
+{
+    QTest::addColumn<QString>("installed");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<VersionVerdict>("verdict");
+    const auto same = VersionVerdict::Current, newer = VersionVerdict::ServerNewer,
+               older = VersionVerdict::InstalledNewer;
+    QTest::newRow("same") << "2.0.1.5" << "2.0.1.5" << same;
+    QTest::newRow("build newer") << "2.0.1.5" << "2.0.1.6" << newer;
+    QTest::newRow("build older") << "2.0.1.6" << "2.0.1.5" << older;
+    QTest::newRow("two digits newer") << "2.0.9.0" << "2.0.10.0" << newer;
+    QTest::newRow("two digits older") << "2.0.10.0" << "2.0.9.0" << older;
+    QTest::newRow("major outweighs the rest") << "2.9.9.9" << "10.0.0.0" << newer;
+    QTest::newRow("leading zero is the same number") << "2.0.1.5" << "2.0.01.5" << same;
+    QTest::newRow("largest fields") << "65535.65535.65535.65534" << "65535.65535.65535.65535" << newer;
+    // A line that is not a version is never offered as an update.
+    QTest::newRow("empty") << "2.0.1.5" << "" << older;
+    QTest::newRow("text") << "2.0.1.5" << "garbage" << older;
+    QTest::newRow("markup") << "2.0.1.5" << "<html>" << older;
+    QTest::newRow("three fields") << "2.0.1.5" << "2.0.2" << older;
+    QTest::newRow("five fields") << "2.0.1.5" << "2.0.1.6.1" << older;
+    QTest::newRow("empty field") << "2.0.1.5" << "2.0..6" << older;
+    QTest::newRow("trailing blank") << "2.0.1.5" << "2.0.1.6 " << older;
+    QTest::newRow("sign") << "2.0.1.5" << "+2.0.1.6" << older;
+    QTest::newRow("beyond 16 bits") << "2.0.1.5" << "2.0.1.65536" << older;
+    QTest::newRow("huge number") << "2.0.1.5" << "2.0.1.99999999999999999999" << older;
+    QTest::newRow("other digits") << "2.0.1.5" << QString::fromUtf8("2.0.1.\u0667") << older;
+}
+
+void UpdateTest::versions()
+{
+    QFETCH(QString, installed);
+    QFETCH(QString, server);
+    QFETCH(VersionVerdict, verdict);
+    QCOMPARE(CompareVersions(installed, server), verdict);
 }
 
 void UpdateTest::head_lengthOrNone()

@@ -117,6 +117,11 @@ void UpdateDialogTest::check_showsVerdict_data()
     QTest::newRow("same") << "2.0.1.5" << QByteArray("2.0.1.5\r\n") << "2.0.1.5" << current << green << false;
     QTest::newRow("server newer") << "2.0.1.5" << QByteArray("2.0.1.6\n") << "2.0.1.6" << newer << red << true;
     QTest::newRow("installed newer") << "2.0.1.6" << QByteArray("2.0.1.5") << "2.0.1.5" << older << orange << false;
+    QTest::newRow("numbers, not text") << "2.0.9.0" << QByteArray("2.0.10.0\r\n") << "2.0.10.0" << newer << red << true;
+    QTest::newRow("empty file") << "2.0.1.5" << QByteArray() << "" << older << orange << false;
+    QTest::newRow("garbage") << "2.0.1.5" << QByteArray("garbage\n2.0.1.6") << "garbage" << older << orange << false;
+    QTest::newRow("markup shown as text") << "2.0.1.5" << QByteArray("<b>x</b>") << "<b>x</b>" << older << orange
+                                          << false;
 }
 
 void UpdateDialogTest::check_showsVerdict()
