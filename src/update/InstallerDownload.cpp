@@ -9,19 +9,95 @@
 
 namespace {
 
-class FileSink final : public ResponseSink {
+// The Content-Range of a 206 answer: "bytes first-last/total"; nothing when it is not of that form.
+struct ContentRange {
+    qint64 first = -1;
+    qint64 last = -1;
+    qint64 total = -1;
+};
+
+std::optional<ContentRange> parseContentRange(const QByteArray& value)
+{
+    if (!value.startsWith("bytes "))
+        return std::nullopt;
+    const qsizetype dash = value.indexOf('-', 6);
+    const qsizetype slash = value.indexOf('/', dash + 1);
+    if (dash < 0 || slash < 0)
+        return std::nullopt;
+    bool ok1 = false, ok2 = false, ok3 = false;
+    ContentRange range{value.mid(6, dash - 6).toLongLong(&ok1), value.mid(dash + 1, slash - dash - 1).toLongLong(&ok2),
+                       value.mid(slash + 1).toLongLong(&ok3)};
+    if (!ok1 || !ok2 || !ok3)
+        return std::nullopt;
+    return range;
+}
+
+// Writes one answer of the download into the installer's file. Only two answers are taken: a 206 with
+// exactly the bytes asked for, appended; or the whole file (a server that ignores Range answers every
+// range with it), which replaces whatever earlier ranges brought.
+class InstallerSink final : public ResponseSink {
 public:
-    explicit FileSink(QFile& file) : m_file(file) {}
-    void begin(const ResponseHead&) override {}
+    InstallerSink(QFile& file, const std::optional<ByteRange>& asked, qint64 total)
+        : m_file(file), m_asked(asked), m_total(total)
+    {
+    }
+
+    void begin(const ResponseHead& head) override
+    {
+        if (head.status != 206) {
+            m_whole = true;
+            if (!m_file.resize(0) || !m_file.seek(0))
+                throw writeError();
+            return;
+        }
+        const std::optional<ContentRange> got = parseContentRange(head.contentRange);
+        if (!m_asked || !got || got->first != m_asked->first || got->last != qMin(m_asked->last, m_total - 1) ||
+            got->total != m_total)
+            throw wrongAnswer(head);
+        m_expected = got->last - got->first + 1;
+    }
+
     void write(const char* data, qsizetype size) override
     {
+        if (!m_whole && m_received + size > m_expected)
+            throw EUpdateError(QStringLiteral("Der Server hat mehr Bytes geschickt als erbeten."));
         if (m_file.write(data, size) != size)
-            throw EFileError(QStringLiteral("Datei \"%1\" kann nicht geschrieben werden. %2")
-                                 .arg(m_file.fileName(), m_file.errorString()));
+            throw writeError();
+        m_received += size;
+    }
+
+    // Whether the answer was the whole file.
+    bool whole() const { return m_whole; }
+
+    void checkComplete() const
+    {
+        if (!m_whole && m_received != m_expected)
+            throw EUpdateError(QStringLiteral("Der Server hat weniger Bytes geschickt als erbeten."));
     }
 
 private:
+    EFileError writeError() const
+    {
+        return EFileError(QStringLiteral("Datei \"%1\" kann nicht geschrieben werden. %2")
+                              .arg(m_file.fileName(), m_file.errorString()));
+    }
+
+    EUpdateError wrongAnswer(const ResponseHead& head) const
+    {
+        const QString asked = m_asked ? QStringLiteral("Range: bytes=%1-%2").arg(m_asked->first).arg(m_asked->last)
+                                      : QStringLiteral("GET");
+        const QString answer = head.contentRange.isEmpty()
+                                   ? QString::fromLatin1(head.statusLine)
+                                   : QStringLiteral("Content-Range: ") + QString::fromLatin1(head.contentRange);
+        return EUpdateError(QStringLiteral("Der Server hat auf \"%1\" mit \"%2\" geantwortet.").arg(asked, answer));
+    }
+
     QFile& m_file;
+    std::optional<ByteRange> m_asked;
+    qint64 m_total;
+    bool m_whole = false;
+    qint64 m_expected = 0;
+    qint64 m_received = 0;
 };
 
 void createFile(QFile& file)
@@ -42,11 +118,11 @@ void DownloadInstaller(UpdateClient& client, const QString& url, const QString& 
     const qint64 total = client.head(url);
 
     QFile file(target);
-    FileSink sink(file);
     if (total == -1) {
         view.setStatus(QStringLiteral("Normalles herunterladen"));
         view.setStatus(QStringLiteral("Erstelle Datei"));
         createFile(file);
+        InstallerSink sink(file, std::nullopt, total);
         client.get(url, std::nullopt, sink);
         file.close();
         view.setStatus(QStringLiteral("Fertig"));
@@ -65,7 +141,11 @@ void DownloadInstaller(UpdateClient& client, const QString& url, const QString& 
         std::optional<ByteRange> range;
         if (first != 0 || last != 0)
             range = ByteRange{first, last};
+        InstallerSink sink(file, range, total);
         client.get(url, range, sink);
+        sink.checkComplete();
+        if (sink.whole())
+            break; // the whole file came at once
         position += DownloadChunkSize;
         view.setProgressPosition(position);
         view.setSpeed(FormatByteSize(position) + QLatin1Char('/') + FormatByteSize(total));

@@ -82,6 +82,8 @@ private slots:
     void download_lengthsAtChunkEdges_data();
     void download_lengthsAtChunkEdges();
     void download_withoutLength_isOnePlainGet();
+    void download_serverIgnoringRange_writesWholeFileOnce();
+    void download_misplacedRange_fails();
 
     void versionCheck_readsFirstLineOfServerFile();
 
@@ -372,6 +374,40 @@ void UpdateTest::download_withoutLength_isOnePlainGet()
     QCOMPARE(view.positions, QList<qint64>({0})); // the bar does not move
     QCOMPARE(view.maximum, qint64(-1));
     QCOMPARE(contents(target()), file.body);
+}
+
+void UpdateTest::download_serverIgnoringRange_writesWholeFileOnce()
+{
+    HttpTestServer::File file = served(patternBytes(100000));
+    file.ignoreRange = true;
+    putInstaller(file);
+    UpdateClient client;
+    RecordingView view;
+    DownloadInstaller(client, installerUrl(), target(), view);
+    QCOMPARE(contents(target()), file.body);
+    QCOMPARE(m_server.requests(), QStringList({"HEAD " + InstallerPath, "GET " + InstallerPath + " bytes=0-40959"}));
+    QCOMPARE(view.status.last(), QStringLiteral("Fertig"));
+    QCOMPARE(view.speed, QStringList({"Fertig"}));
+    QCOMPARE(view.positions.last(), qint64(100000));
+}
+
+void UpdateTest::download_misplacedRange_fails()
+{
+    // Every range answered with the file's first bytes, honestly labelled: the first range fits, the
+    // second does not.
+    HttpTestServer::File file = served(patternBytes(100000));
+    file.rangeFromStart = true;
+    putInstaller(file);
+    UpdateClient client;
+    RecordingView view;
+    try {
+        DownloadInstaller(client, installerUrl(), target(), view);
+        QFAIL("the download did not fail");
+    } catch (const EUpdateError& e) {
+        QCOMPARE(e.message(), QStringLiteral("Der Server hat auf \"Range: bytes=40960-81919\" mit "
+                                             "\"Content-Range: bytes 0-40959/100000\" geantwortet."));
+    }
+    QVERIFY(!view.status.contains(QStringLiteral("Fertig")));
 }
 
 void UpdateTest::versionCheck_readsFirstLineOfServerFile()
