@@ -5,7 +5,7 @@
 #include "update/UpdateClient.h"
 #include "update/UpdateSite.h"
 
-#include <QFile>
+#include <QSaveFile>
 
 namespace {
 
@@ -37,7 +37,7 @@ std::optional<ContentRange> parseContentRange(const QByteArray& value)
 // range with it), which replaces whatever earlier ranges brought.
 class InstallerSink final : public ResponseSink {
 public:
-    InstallerSink(QFile& file, const std::optional<ByteRange>& asked, qint64 total)
+    InstallerSink(QSaveFile& file, const std::optional<ByteRange>& asked, qint64 total)
         : m_file(file), m_asked(asked), m_total(total)
     {
     }
@@ -92,7 +92,7 @@ private:
         return EUpdateError(QStringLiteral("Der Server hat auf \"%1\" mit \"%2\" geantwortet.").arg(asked, answer));
     }
 
-    QFile& m_file;
+    QSaveFile& m_file;
     std::optional<ByteRange> m_asked;
     qint64 m_total;
     bool m_whole = false;
@@ -100,10 +100,18 @@ private:
     qint64 m_received = 0;
 };
 
-void createFile(QFile& file)
+void createFile(QSaveFile& file)
 {
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly))
         throw EFileError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
+                             .arg(file.fileName(), file.errorString()));
+}
+
+// Puts the downloaded installer in the place of an older one.
+void commitFile(QSaveFile& file)
+{
+    if (!file.commit())
+        throw EFileError(QStringLiteral("Datei \"%1\" kann nicht geschrieben werden. %2")
                              .arg(file.fileName(), file.errorString()));
 }
 
@@ -117,14 +125,17 @@ void DownloadInstaller(UpdateClient& client, const QString& url, const QString& 
     view.setStatus(QStringLiteral("Prüfe Header"));
     const qint64 total = client.head(url);
 
-    QFile file(target);
+    // The installer is written beside the target and takes its place only once every byte has come: a
+    // failed download leaves an older installer as it was and no piece of the new one.
+    QSaveFile file(target);
+    file.setDirectWriteFallback(false);
     if (total == -1) {
         view.setStatus(QStringLiteral("Normalles herunterladen"));
         view.setStatus(QStringLiteral("Erstelle Datei"));
         createFile(file);
         InstallerSink sink(file, std::nullopt, total);
         client.get(url, std::nullopt, sink);
-        file.close();
+        commitFile(file);
         view.setStatus(QStringLiteral("Fertig"));
         view.setSpeed(QStringLiteral("Fertig"));
         return;
@@ -150,7 +161,7 @@ void DownloadInstaller(UpdateClient& client, const QString& url, const QString& 
         view.setProgressPosition(position);
         view.setSpeed(FormatByteSize(position) + QLatin1Char('/') + FormatByteSize(total));
     } while (position < total);
-    file.close();
+    commitFile(file);
     view.setStatus(QStringLiteral("Fertig"));
     view.setSpeed(QStringLiteral("Fertig"));
     view.setProgressPosition(total);

@@ -18,5 +18,6 @@ public:
 
 // Fetches the installer from url into the file target: its length first, then DownloadChunkSize bytes
 // at a time with the view updated and the window's events processed between ranges; a server that
-// names no length is asked once for the whole file. Errors are thrown (EUpdateError, EFileError).
+// names no length is asked once for the whole file. The file takes target's place only when complete;
+// on failure an older file at target stays as it was. Errors are thrown (EUpdateError, EFileError).
 void DownloadInstaller(UpdateClient& client, const QString& url, const QString& target, DownloadView& view);

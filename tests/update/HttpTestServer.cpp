@@ -135,6 +135,7 @@ QByteArray HttpTestServer::answer(const QByteArray& request, bool& keepOpen)
         return head(200, file.lengthKnown ? QList<QByteArray>{lengthHeader(size)} : QList<QByteArray>{});
 
     int status = 200;
+    qint64 offset = 0;
     QByteArray body = file.body;
     QList<QByteArray> headers;
     if (range.startsWith("bytes=") && !file.ignoreRange) {
@@ -148,14 +149,15 @@ QByteArray HttpTestServer::answer(const QByteArray& request, bool& keepOpen)
         if (first >= size)
             return head(416, {"Content-Range: bytes */" + QByteArray::number(size), lengthHeader(0)});
         status = 206;
+        offset = first;
         body = file.body.mid(first, last - first + 1);
         headers << "Content-Range: bytes " + QByteArray::number(first) + '-' + QByteArray::number(last) + '/' +
                        QByteArray::number(size);
     }
     if (file.lengthKnown)
         headers << lengthHeader(body.size());
-    if (file.dropAfter >= 0)
-        return head(status, headers) + body.left(file.dropAfter);
+    if (file.dropAt >= 0 && file.dropAt < offset + body.size())
+        return head(status, headers) + body.left(qMax<qint64>(0, file.dropAt - offset));
     if (file.stallAfter >= 0) {
         keepOpen = true;
         return head(status, headers) + body.left(file.stallAfter);

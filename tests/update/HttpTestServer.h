@@ -18,7 +18,7 @@ public:
         bool lengthKnown = true;   // answers name the length; without it a body ends with the connection
         bool ignoreRange = false;  // a ranged GET gets the whole file with 200
         bool rangeFromStart = false; // a ranged GET gets the file's first bytes, honestly labelled, with 206
-        qint64 dropAfter = -1;     // a GET's answer is cut after this many bytes of its body
+        qint64 dropAt = -1;        // a GET's answer that reaches this byte of the file is cut there
         qint64 stallAfter = -1;    // a GET's answer stops after this many bytes of its body, connection kept
         QByteArray location;       // answered with 302 and this Location
     };

@@ -84,6 +84,8 @@ private slots:
     void download_withoutLength_isOnePlainGet();
     void download_serverIgnoringRange_writesWholeFileOnce();
     void download_misplacedRange_fails();
+    void download_failure_keepsOlderInstallerAndLeavesNothing_data();
+    void download_failure_keepsOlderInstallerAndLeavesNothing();
 
     void versionCheck_readsFirstLineOfServerFile();
 
@@ -238,7 +240,7 @@ void UpdateTest::head_lengthOrNone()
 void UpdateTest::requestErrors_carryStatusOrLibraryMessage_data()
 {
     QTest::addColumn<int>("status");
-    QTest::addColumn<qint64>("dropAfter");
+    QTest::addColumn<qint64>("dropAt");
     QTest::addColumn<bool>("head");
     QTest::addColumn<QString>("message");
     QTest::newRow("HEAD 404") << 404 << qint64(-1) << true << "HTTP/1.1 404 Not Found";
@@ -250,12 +252,12 @@ void UpdateTest::requestErrors_carryStatusOrLibraryMessage_data()
 void UpdateTest::requestErrors_carryStatusOrLibraryMessage()
 {
     QFETCH(int, status);
-    QFETCH(qint64, dropAfter);
+    QFETCH(qint64, dropAt);
     QFETCH(bool, head);
     QFETCH(QString, message);
     HttpTestServer::File file = served(patternBytes(100000));
     file.status = status;
-    file.dropAfter = dropAfter;
+    file.dropAt = dropAt;
     putInstaller(file);
     UpdateClient client;
     DiscardSink sink;
@@ -408,6 +410,48 @@ void UpdateTest::download_misplacedRange_fails()
                                              "\"Content-Range: bytes 0-40959/100000\" geantwortet."));
     }
     QVERIFY(!view.status.contains(QStringLiteral("Fertig")));
+}
+
+void UpdateTest::download_failure_keepsOlderInstallerAndLeavesNothing_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<bool>("older");
+    for (const char* failure : {"dropped in the first range", "dropped in the second range", "misplaced range",
+                                "stalled", "server error"}) {
+        QTest::addRow("%s, older installer", failure) << QString::fromLatin1(failure) << true;
+        QTest::addRow("%s, no installer", failure) << QString::fromLatin1(failure) << false;
+    }
+}
+
+void UpdateTest::download_failure_keepsOlderInstallerAndLeavesNothing()
+{
+    QFETCH(QString, failure);
+    QFETCH(bool, older);
+    HttpTestServer::File file = served(patternBytes(100000));
+    if (failure == "dropped in the first range")
+        file.dropAt = 1000;
+    else if (failure == "dropped in the second range")
+        file.dropAt = 60000;
+    else if (failure == "misplaced range")
+        file.rangeFromStart = true;
+    else if (failure == "stalled")
+        file.stallAfter = 0;
+    else
+        file.status = 500;
+    putInstaller(file);
+    if (older) {
+        QFile old(target());
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("older installer") == 15);
+    }
+    UpdateClient client(UpdateClient::Timeouts{15, 1});
+    RecordingView view;
+    QVERIFY_THROWS_EXCEPTION(TalomaError, DownloadInstaller(client, installerUrl(), target(), view));
+    QVERIFY(!view.status.contains(QStringLiteral("Fertig")));
+    // The older installer stays as it was, and no piece of the new one is left beside it.
+    const QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QCOMPARE(left, older ? QStringList{QStringLiteral("taloma-terminal_amd64.deb")} : QStringList{});
+    if (older)
+        QCOMPARE(contents(target()), QByteArray("older installer"));
 }
 
 void UpdateTest::versionCheck_readsFirstLineOfServerFile()
