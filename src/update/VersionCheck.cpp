@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryFile>
 
 #include <array>
 
@@ -68,7 +69,12 @@ class FileSink final : public ResponseSink {
 public:
     explicit FileSink(QFile& file) : m_file(file) {}
     void begin(const ResponseHead&) override {}
-    void write(const char* data, qsizetype size) override { m_file.write(data, size); }
+    void write(const char* data, qsizetype size) override
+    {
+        if (m_file.write(data, size) != size)
+            throw EFileError(QStringLiteral("Datei \"%1\" kann nicht geschrieben werden. %2")
+                                 .arg(m_file.fileName(), m_file.errorString()));
+    }
 
 private:
     QFile& m_file;
@@ -78,29 +84,21 @@ private:
 
 std::optional<QString> FetchServerVersion(UpdateClient& client)
 {
-    const QString path = QDir::tempPath() + QStringLiteral("/ver_terminal.tmp");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EFileError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, file.errorString()));
-    file.close();
-
-    std::optional<QString> line;
+    // A private file with a fresh name: a fixed name in the shared temporary folder could be someone
+    // else's link, and the check would write through it.
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/ver_terminal.XXXXXX.tmp"));
+    if (!file.open())
+        throw EFileError(
+            QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(file.fileTemplate(), file.errorString()));
+    FileSink sink(file);
     try {
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            FileSink sink(file);
-            client.get(UpdateFileURL(QLatin1String(VersionFileName)), std::nullopt, sink,
-                       {QByteArrayLiteral("Cache-Control: no-cache"), QByteArrayLiteral("Pragma: no-cache")});
-            file.close();
-            if (!file.open(QIODevice::ReadOnly))
-                throw EFileError(
-                    QStringLiteral("Datei \"%1\" kann nicht geöffnet werden. %2").arg(path, file.errorString()));
-            line = FirstLine(file.readAll());
-            file.close();
-        }
+        client.get(UpdateFileURL(QLatin1String(VersionFileName)), std::nullopt, sink,
+                   {QByteArrayLiteral("Cache-Control: no-cache"), QByteArrayLiteral("Pragma: no-cache")});
     } catch (const EUpdateError&) {
-        line.reset();
+        return std::nullopt;
     }
-    file.close();
-    QFile::remove(path);
-    return line;
+    if (!file.seek(0))
+        throw EFileError(
+            QStringLiteral("Datei \"%1\" kann nicht gelesen werden. %2").arg(file.fileName(), file.errorString()));
+    return FirstLine(file.readAll());
 }

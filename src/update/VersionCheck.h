@@ -21,6 +21,6 @@ VersionVerdict CompareVersions(const QString& installed, const QString& server);
 // The first line of a text: up to the first CR or LF, nothing trimmed; bytes are characters 0-255.
 QString FirstLine(const QByteArray& text);
 
-// Fetches the version file from the update folder and returns its first line; nothing when the file
-// could not be fetched.
+// Fetches the version file from the update folder, through a private temporary file that is gone
+// afterwards, and returns its first line; nothing when the file could not be fetched.
 std::optional<QString> FetchServerVersion(UpdateClient& client);

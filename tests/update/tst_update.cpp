@@ -88,6 +88,7 @@ private slots:
     void download_failure_keepsOlderInstallerAndLeavesNothing();
 
     void versionCheck_readsFirstLineOfServerFile();
+    void versionCheck_followsNoPlantedLinkAndLeavesNothing();
 
 private:
     void putInstaller(const HttpTestServer::File& file) { m_server.put(InstallerPath, file); }
@@ -460,6 +461,32 @@ void UpdateTest::versionCheck_readsFirstLineOfServerFile()
     UpdateClient client;
     QCOMPARE(FetchServerVersion(client), std::optional<QString>(QStringLiteral("2.0.1.6")));
     QCOMPARE(m_server.requests(), QStringList({"GET " + VersionPath}));
+}
+
+void UpdateTest::versionCheck_followsNoPlantedLinkAndLeavesNothing()
+{
+    // Someone else's link at a name the check might use in the shared temporary folder.
+    QTemporaryDir shared;
+    QVERIFY(shared.isValid());
+    const QString victim = m_dir->filePath(QStringLiteral("victim"));
+    QFile file(victim);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep me") == 7);
+    file.close();
+    const QString planted = shared.filePath(QStringLiteral("ver_terminal.tmp"));
+    QVERIFY(QFile::link(victim, planted));
+
+    const QByteArray keptTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(shared.path()));
+    m_server.put(VersionPath, served("2.0.1.6\n"));
+    UpdateClient client;
+    const std::optional<QString> version = FetchServerVersion(client);
+    qputenv("TMPDIR", keptTemp);
+
+    QCOMPARE(version, std::optional<QString>(QStringLiteral("2.0.1.6")));
+    QCOMPARE(contents(victim), QByteArray("keep me"));
+    QCOMPARE(QDir(shared.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("ver_terminal.tmp")});
+    QVERIFY(QFileInfo(planted).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(UpdateTest)
