@@ -136,8 +136,9 @@ TfrmUpdate::TfrmUpdate(QWidget* parent) : QDialog(parent)
     setTextColor(lblaktVersion, QColor(0, 0, 255));
     setTextColor(lblServerVersion, QColor(0, 128, 0));
 
-    connect(bbtnUpdateCheck, &QPushButton::clicked, this, [this] { runCommand([this] { bbtnUpdateCheckClick(); }); });
-    connect(bbtnDownload, &QPushButton::clicked, this, [this] { runCommand([this] { bbtnDownloadClick(); }); });
+    connect(bbtnUpdateCheck, &QPushButton::clicked, this,
+            [this] { runTransfer([this] { bbtnUpdateCheckClick(); }); });
+    connect(bbtnDownload, &QPushButton::clicked, this, [this] { runTransfer([this] { bbtnDownloadClick(); }); });
     connect(BitBtnOK, &QPushButton::clicked, this, [this] { BitBtnOKClick(); });
 
     FormCreate();
@@ -159,8 +160,23 @@ void TfrmUpdate::FormCreate()
     setTextColor(GroupBox2, Qt::black);
 }
 
+void TfrmUpdate::runTransfer(const std::function<void()>& transfer)
+{
+    if (m_transferring)
+        return;
+    m_transferring = true;
+    bbtnUpdateCheck->setEnabled(false);
+    bbtnDownload->setEnabled(false);
+    runCommand(transfer);
+    m_transferring = false;
+    bbtnUpdateCheck->setEnabled(true);
+    bbtnDownload->setEnabled(m_downloadOffered);
+}
+
 void TfrmUpdate::FormActivate()
 {
+    // The check button is left alone: reopened while a download runs on, it stays locked until that ends.
+    m_downloadOffered = false;
     bbtnDownload->setEnabled(false);
     showVerdict(QStringLiteral("*** Versions-Check ***"), QColor(176, 0, 88));
     lblServerVersion->setText(QStringLiteral("0.0.0.0"));
@@ -196,7 +212,7 @@ void TfrmUpdate::bbtnUpdateCheckClick()
         break;
     case VersionVerdict::ServerNewer:
         showVerdict(QStringLiteral("Neuere Version ist auf dem Server !!!"), QColor(255, 0, 0));
-        bbtnDownload->setEnabled(true);
+        m_downloadOffered = true;
         break;
     case VersionVerdict::InstalledNewer:
         showVerdict(QStringLiteral("Ihre Version ist neuer als die auf dem Server !"), QColor(255, 128, 64));

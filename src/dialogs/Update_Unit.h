@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -36,6 +37,9 @@ private:
 
     void showVerdict(const QString& text, const QColor& color);
     UpdateClient& client();
+    // Runs one transfer with both transfer buttons locked: between the installer's ranges the window's
+    // events run, and a second check or download started there would share the client and the file.
+    void runTransfer(const std::function<void()>& transfer);
 
     QGroupBox* GroupBox1;
     QGroupBox* GroupBox2;
@@ -49,6 +53,10 @@ private:
     QLabel* lblStatus;
     QPushButton* bbtnDownload;
     QPushButton* BitBtnOK;
+
+    bool m_transferring = false;
+    // A check in this opening found a newer version.
+    bool m_downloadOffered = false;
 
     // Made at the first request, so that a start without an update check sets up no HTTP library.
     std::unique_ptr<UpdateClient> IdHTTP;

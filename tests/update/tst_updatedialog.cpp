@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -40,6 +41,8 @@ private slots:
     void reopening_offersNoDownloadUntilCheckedAgain();
     void download_putsInstallerOnDesktop();
     void desktop_isCreatedOrTargetKept();
+    void transfer_locksBothButtonsBetweenRanges();
+    void transfer_reopenedMeanwhile_staysLockedAndOffersNoDownload();
 
 private:
     QLabel* label(const char* name) const { return m_dialog->findChild<QLabel*>(QLatin1String(name)); }
@@ -188,6 +191,56 @@ void UpdateDialogTest::desktop_isCreatedOrTargetKept()
     m_dialog->show();
     QCOMPARE(DownloadTarget, QStringLiteral("/earlier/taloma-terminal_amd64.deb"));
     QVERIFY(QFile::remove(desktop()));
+}
+
+void UpdateDialogTest::transfer_locksBothButtonsBetweenRanges()
+{
+    const QByteArray installer = patternBytes(100000);
+    m_server.put(InstallerPath, served(installer));
+    openAndCheck(QStringLiteral("2.0.1.5"), "2.0.1.6");
+    m_server.clearRequests();
+
+    // The first pass of the window's events comes between the installer's ranges; the user clicks both
+    // buttons there.
+    bool between = false, checkEnabled = true, downloadEnabled = true;
+    QTimer::singleShot(0, m_dialog.get(), [&] {
+        between = m_server.requests().size() > 0;
+        checkEnabled = button("bbtnUpdateCheck")->isEnabled();
+        downloadEnabled = button("bbtnDownload")->isEnabled();
+        button("bbtnUpdateCheck")->click();
+        button("bbtnDownload")->click();
+    });
+    button("bbtnDownload")->click();
+
+    QVERIFY(between);
+    QVERIFY(!checkEnabled);
+    QVERIFY(!downloadEnabled);
+    QCOMPARE(m_server.requests(), QStringList({"HEAD " + InstallerPath, "GET " + InstallerPath + " bytes=0-40959",
+                                               "GET " + InstallerPath + " bytes=40960-81919",
+                                               "GET " + InstallerPath + " bytes=81920-100000"}));
+    QCOMPARE(contents(DownloadTarget), installer);
+    QCOMPARE(label("lblStatus")->text(), QStringLiteral("Fertig"));
+    // Once it is over both are there again.
+    QVERIFY(button("bbtnUpdateCheck")->isEnabled());
+    QVERIFY(button("bbtnDownload")->isEnabled());
+}
+
+void UpdateDialogTest::transfer_reopenedMeanwhile_staysLockedAndOffersNoDownload()
+{
+    m_server.put(InstallerPath, served(patternBytes(100000)));
+    openAndCheck(QStringLiteral("2.0.1.5"), "2.0.1.6");
+    bool checkEnabled = true;
+    QTimer::singleShot(0, m_dialog.get(), [&] {
+        button("BitBtnOK")->click();
+        m_dialog->show();
+        checkEnabled = button("bbtnUpdateCheck")->isEnabled();
+    });
+    button("bbtnDownload")->click();
+    QVERIFY(!checkEnabled);
+    QCOMPARE(label("lblStatus")->text(), QStringLiteral("Fertig"));
+    // The reopening reset the check: no download is offered until the next one.
+    QVERIFY(button("bbtnUpdateCheck")->isEnabled());
+    QVERIFY(!button("bbtnDownload")->isEnabled());
 }
 
 QTEST_MAIN(UpdateDialogTest)
