@@ -202,11 +202,10 @@ UpdateClient& TfrmUpdate::client()
 
 void TfrmUpdate::bbtnUpdateCheckClick()
 {
-    const std::optional<QString> server = FetchServerVersion(client());
-    if (!server)
-        return;
-    lblServerVersion->setText(*server);
-    switch (CompareVersions(InstalledVersion, *server)) {
+    // A failure is shown by the general error display, and the labels keep what they showed.
+    const QString server = FetchServerVersion(client());
+    lblServerVersion->setText(server);
+    switch (CompareVersions(InstalledVersion, server)) {
     case VersionVerdict::Current:
         showVerdict(QStringLiteral("Ihre Version ist aktuell !"), QColor(0, 128, 0));
         break;

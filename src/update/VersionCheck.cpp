@@ -9,6 +9,7 @@
 #include <QTemporaryFile>
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -82,7 +83,7 @@ private:
 
 } // namespace
 
-std::optional<QString> FetchServerVersion(UpdateClient& client)
+QString FetchServerVersion(UpdateClient& client)
 {
     // A private file with a fresh name: a fixed name in the shared temporary folder could be someone
     // else's link, and the check would write through it.
@@ -91,12 +92,8 @@ std::optional<QString> FetchServerVersion(UpdateClient& client)
         throw EFileError(
             QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(file.fileTemplate(), file.errorString()));
     FileSink sink(file);
-    try {
-        client.get(UpdateFileURL(QLatin1String(VersionFileName)), std::nullopt, sink,
-                   {QByteArrayLiteral("Cache-Control: no-cache"), QByteArrayLiteral("Pragma: no-cache")});
-    } catch (const EUpdateError&) {
-        return std::nullopt;
-    }
+    client.get(UpdateFileURL(QLatin1String(VersionFileName)), std::nullopt, sink,
+               {QByteArrayLiteral("Cache-Control: no-cache"), QByteArrayLiteral("Pragma: no-cache")});
     if (!file.seek(0))
         throw EFileError(
             QStringLiteral("Datei \"%1\" kann nicht gelesen werden. %2").arg(file.fileName(), file.errorString()));

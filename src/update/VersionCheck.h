@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
-
 class UpdateClient;
 
 // What the server's version says about the installed one.
@@ -22,5 +20,6 @@ VersionVerdict CompareVersions(const QString& installed, const QString& server);
 QString FirstLine(const QByteArray& text);
 
 // Fetches the version file from the update folder, through a private temporary file that is gone
-// afterwards, and returns its first line; nothing when the file could not be fetched.
-std::optional<QString> FetchServerVersion(UpdateClient& client);
+// afterwards, and returns its first line. A file that cannot be fetched throws EUpdateError with the
+// server's status or the transfer's failure.
+QString FetchServerVersion(UpdateClient& client);

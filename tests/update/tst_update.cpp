@@ -459,8 +459,15 @@ void UpdateTest::versionCheck_readsFirstLineOfServerFile()
 {
     m_server.put(VersionPath, served("2.0.1.6\r\nnotes\r\n"));
     UpdateClient client;
-    QCOMPARE(FetchServerVersion(client), std::optional<QString>(QStringLiteral("2.0.1.6")));
+    QCOMPARE(FetchServerVersion(client), QStringLiteral("2.0.1.6"));
     QCOMPARE(m_server.requests(), QStringList({"GET " + VersionPath}));
+    m_server.remove(VersionPath);
+    try {
+        FetchServerVersion(client);
+        QFAIL("a missing version file was not reported");
+    } catch (const EUpdateError& e) {
+        QCOMPARE(e.message(), QStringLiteral("HTTP/1.1 404 Not Found"));
+    }
 }
 
 void UpdateTest::versionCheck_followsNoPlantedLinkAndLeavesNothing()
@@ -479,10 +486,10 @@ void UpdateTest::versionCheck_followsNoPlantedLinkAndLeavesNothing()
     qputenv("TMPDIR", QFile::encodeName(shared.path()));
     m_server.put(VersionPath, served("2.0.1.6\n"));
     UpdateClient client;
-    const std::optional<QString> version = FetchServerVersion(client);
+    const QString version = FetchServerVersion(client);
     qputenv("TMPDIR", keptTemp);
 
-    QCOMPARE(version, std::optional<QString>(QStringLiteral("2.0.1.6")));
+    QCOMPARE(version, QStringLiteral("2.0.1.6"));
     QCOMPARE(contents(victim), QByteArray("keep me"));
     QCOMPARE(QDir(shared.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("ver_terminal.tmp")});

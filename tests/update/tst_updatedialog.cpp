@@ -42,6 +42,8 @@ private slots:
     void download_putsInstallerOnDesktop();
     void desktop_isCreatedOrTargetKept();
     void transfer_locksBothButtonsBetweenRanges();
+    void failures_areShownNeverFinished_data();
+    void failures_areShownNeverFinished();
     void transfer_reopenedMeanwhile_staysLockedAndOffersNoDownload();
 
 private:
@@ -223,6 +225,57 @@ void UpdateDialogTest::transfer_locksBothButtonsBetweenRanges()
     // Once it is over both are there again.
     QVERIFY(button("bbtnUpdateCheck")->isEnabled());
     QVERIFY(button("bbtnDownload")->isEnabled());
+}
+
+void UpdateDialogTest::failures_areShownNeverFinished_data()
+{
+    QTest::addColumn<bool>("download");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<qint64>("dropAt");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("step");
+    QTest::newRow("version file missing") << false << 404 << qint64(-1) << "HTTP/1.1 404 Not Found" << "";
+    QTest::newRow("version file server error") << false << 500 << qint64(-1) << "HTTP/1.1 500 Internal Server Error"
+                                               << "";
+    QTest::newRow("version file cut") << false << 200 << qint64(3) << "transfer closed with 6 bytes remaining to read"
+                                      << "";
+    QTest::newRow("installer missing") << true << 404 << qint64(-1) << "HTTP/1.1 404 Not Found" << "Prüfe Header";
+    QTest::newRow("installer cut") << true << 200 << qint64(60000)
+                                   << "transfer closed with 21920 bytes remaining to read" << "Erstelle Datei";
+}
+
+void UpdateDialogTest::failures_areShownNeverFinished()
+{
+    QFETCH(bool, download);
+    QFETCH(int, status);
+    QFETCH(qint64, dropAt);
+    QFETCH(QString, message);
+    QFETCH(QString, step);
+    HttpTestServer::File file = served(download ? patternBytes(100000) : QByteArray("2.0.1.6\r\n"));
+    file.status = status;
+    file.dropAt = dropAt;
+    if (download) {
+        openAndCheck(QStringLiteral("2.0.1.5"), "2.0.1.6");
+        m_server.put(InstallerPath, file);
+        QFile older(desktop() + QStringLiteral("/taloma-terminal_amd64.deb"));
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("older") == 5);
+        older.close();
+        button("bbtnDownload")->click();
+        QCOMPARE(contents(older.fileName()), QByteArray("older"));
+        QCOMPARE(QDir(desktop()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    } else {
+        m_server.put(VersionPath, file);
+        InstalledVersion = QStringLiteral("2.0.1.5");
+        m_dialog->show();
+        button("bbtnUpdateCheck")->click();
+        QCOMPARE(label("lblServerVersion")->text(), QStringLiteral("0.0.0.0"));
+        QCOMPARE(label("lblTxtVersion")->text(), QStringLiteral("*** Versions-Check ***"));
+    }
+    QCOMPARE(m_prompts.texts(QStringLiteral("message")), QStringList{message});
+    QCOMPARE(label("lblStatus")->text(), step);
+    QVERIFY(label("lblSpeed")->text() != QStringLiteral("Fertig"));
+    QVERIFY(button("bbtnUpdateCheck")->isEnabled());
+    QCOMPARE(button("bbtnDownload")->isEnabled(), download);
 }
 
 void UpdateDialogTest::transfer_reopenedMeanwhile_staysLockedAndOffersNoDownload()
