@@ -107,21 +107,11 @@ struct UpdateClient::Private {
         curl_easy_setopt(curl, option, value);
     }
 
-    void perform(const QString& url, bool bodyWanted, const std::optional<ByteRange>& range, ResponseSink* target,
-                 const QList<QByteArray>& extraHeaders)
+    // What every request of the client shares. The handle is never reset: the library's reset would drop
+    // the cookie engine's file list without freeing it.
+    void setUp()
     {
-        // Every request starts from the defaults; the connections and the cookies stay.
-        curl_easy_reset(curl);
-        head = ResponseHead{};
-        sink = target;
-        begun = false;
-        failure = nullptr;
-        errorBuffer[0] = '\0';
-
-        const QByteArray address = url.toUtf8();
         const QByteArray userAgent = "Taloma-Terminal/" + versionText().toLatin1();
-        QByteArray rangeText;
-        set(CURLOPT_URL, address.constData());
         set(CURLOPT_NOSIGNAL, 1L);
         set(CURLOPT_ERRORBUFFER, errorBuffer);
         set(CURLOPT_PROTOCOLS_STR, "http,https");
@@ -129,7 +119,7 @@ struct UpdateClient::Private {
         set(CURLOPT_FOLLOWLOCATION, 1L);
         set(CURLOPT_MAXREDIRS, 5L);
         set(CURLOPT_PROXY, ""); // straight to the server, whatever the environment says
-        set(CURLOPT_COOKIEFILE, "");
+        set(CURLOPT_COOKIEFILE, ""); // cookies kept in memory, for the client's later requests
         set(CURLOPT_USERAGENT, userAgent.constData());
         set(CURLOPT_CONNECTTIMEOUT, timeouts.connectSeconds);
         set(CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -138,21 +128,36 @@ struct UpdateClient::Private {
         set(CURLOPT_HEADERDATA, this);
         set(CURLOPT_WRITEFUNCTION, &Private::onBody);
         set(CURLOPT_WRITEDATA, this);
-        if (bodyWanted) {
+    }
+
+    void perform(const QString& url, bool bodyWanted, const std::optional<ByteRange>& range, ResponseSink* target,
+                 const QList<QByteArray>& extraHeaders)
+    {
+        head = ResponseHead{};
+        sink = target;
+        begun = false;
+        failure = nullptr;
+        errorBuffer[0] = '\0';
+
+        // Everything a request sets is set anew for each one: method, range and headers of the one before
+        // do not carry over.
+        const QByteArray address = url.toUtf8();
+        set(CURLOPT_URL, address.constData());
+        if (bodyWanted)
             set(CURLOPT_HTTPGET, 1L);
-        } else {
+        else
             set(CURLOPT_NOBODY, 1L);
-        }
-        if (range) {
+        QByteArray rangeText;
+        if (range)
             rangeText = QByteArray::number(range->first) + '-' + QByteArray::number(range->last);
-            set(CURLOPT_RANGE, rangeText.constData());
-        }
+        set(CURLOPT_RANGE, range ? rangeText.constData() : nullptr);
         curl_slist* headers = curl_slist_append(nullptr, "Accept: text/html, */*");
         for (const QByteArray& header : extraHeaders)
             headers = curl_slist_append(headers, header.constData());
         set(CURLOPT_HTTPHEADER, headers);
 
         const CURLcode code = curl_easy_perform(curl);
+        set(CURLOPT_HTTPHEADER, nullptr);
         curl_slist_free_all(headers);
 
         if (failure)
@@ -178,13 +183,10 @@ UpdateClient::UpdateClient(Timeouts timeouts) : d(std::make_unique<Private>())
     d->timeouts = timeouts;
     if (!d->curl)
         throw EUpdateError(QStringLiteral("Die HTTP-Bibliothek lässt sich nicht einrichten."));
+    d->setUp();
 }
 
-UpdateClient::~UpdateClient()
-{
-    if (d->curl)
-        curl_easy_cleanup(d->curl);
-}
+UpdateClient::~UpdateClient() { curl_easy_cleanup(d->curl); }
 
 qint64 UpdateClient::head(const QString& url)
 {

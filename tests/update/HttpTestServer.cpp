@@ -74,10 +74,17 @@ QStringList HttpTestServer::requests() const
     return m_requests;
 }
 
+QStringList HttpTestServer::cookies() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_cookies;
+}
+
 void HttpTestServer::clearRequests()
 {
     QMutexLocker lock(&m_mutex);
     m_requests.clear();
+    m_cookies.clear();
 }
 
 namespace {
@@ -113,15 +120,18 @@ QByteArray HttpTestServer::answer(const QByteArray& request, bool& keepOpen)
     const QList<QByteArray> words = lines.value(0).trimmed().split(' ');
     const QByteArray method = words.value(0);
     const QString path = QString::fromLatin1(words.value(1));
-    QByteArray range;
+    QByteArray range, cookie;
     for (const QByteArray& line : lines) {
         if (line.toLower().startsWith("range:"))
             range = line.mid(6).trimmed();
+        else if (line.toLower().startsWith("cookie:"))
+            cookie = line.mid(7).trimmed();
     }
 
     QMutexLocker lock(&m_mutex);
     m_requests << (QString::fromLatin1(method) + QLatin1Char(' ') + path +
                    (range.isEmpty() ? QString() : QLatin1Char(' ') + QString::fromLatin1(range)));
+    m_cookies << QString::fromLatin1(cookie);
     if (!m_files.contains(path))
         return head(404, {lengthHeader(9)}) + "not found";
     const File file = m_files.value(path);
@@ -131,13 +141,15 @@ QByteArray HttpTestServer::answer(const QByteArray& request, bool& keepOpen)
         return head(file.status, {lengthHeader(5)}) + "error";
 
     const qsizetype size = file.body.size();
+    QList<QByteArray> headers;
+    if (!file.setCookie.isEmpty())
+        headers << "Set-Cookie: " + file.setCookie;
     if (method == "HEAD")
-        return head(200, file.lengthKnown ? QList<QByteArray>{lengthHeader(size)} : QList<QByteArray>{});
+        return head(200, file.lengthKnown ? headers + QList<QByteArray>{lengthHeader(size)} : headers);
 
     int status = 200;
     qint64 offset = 0;
     QByteArray body = file.body;
-    QList<QByteArray> headers;
     if (range.startsWith("bytes=") && !file.ignoreRange) {
         const QList<QByteArray> ends = range.mid(6).split('-');
         qint64 first = ends.value(0).toLongLong();

@@ -21,6 +21,7 @@ public:
         qint64 dropAt = -1;        // a GET's answer that reaches this byte of the file is cut there
         qint64 stallAfter = -1;    // a GET's answer stops after this many bytes of its body, connection kept
         QByteArray location;       // answered with 302 and this Location
+        QByteArray setCookie;      // sent as Set-Cookie with every answer
     };
 
     HttpTestServer();
@@ -33,6 +34,8 @@ public:
     void put(const QString& path, const File& file);
     void remove(const QString& path);
     QStringList requests() const;
+    // The Cookie header of each request, empty where there was none.
+    QStringList cookies() const;
     void clearRequests();
 
 private:
@@ -44,6 +47,7 @@ private:
     mutable QMutex m_mutex;
     QHash<QString, File> m_files;
     QStringList m_requests;
+    QStringList m_cookies;
     quint16 m_port = 0;
     QSemaphore m_ready;
     Thread* m_thread = nullptr;

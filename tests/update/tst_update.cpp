@@ -316,7 +316,9 @@ void UpdateTest::redirect_isFollowed()
 void UpdateTest::download_inRanges_showsEachStep()
 {
     const QByteArray body = patternBytes(100000);
-    putInstaller(served(body));
+    HttpTestServer::File file = served(body);
+    file.setCookie = "session=42; Path=/";
+    putInstaller(file);
     UpdateClient client;
     RecordingView view;
     DownloadInstaller(client, installerUrl(), target(), view);
@@ -328,6 +330,8 @@ void UpdateTest::download_inRanges_showsEachStep()
     QCOMPARE(view.speed, QStringList({"40 KB/97,66 KB", "80 KB/97,66 KB", "120 KB/97,66 KB", "Fertig"}));
     QCOMPARE(view.maximum, qint64(100000));
     QCOMPARE(view.positions, QList<qint64>({0, 40960, 81920, 122880, 100000}));
+    // A cookie the server sets is sent back with the ranges.
+    QCOMPARE(m_server.cookies(), QStringList({"", "session=42", "session=42", "session=42"}));
     // The window's events are let through twice before each range.
     QCOMPARE(view.messages, 6);
     QCOMPARE(contents(target()), body);
