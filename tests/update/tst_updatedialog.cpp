@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -55,6 +56,7 @@ private:
     // Opens the dialog with the given installed version and lets it check the server.
     void openAndCheck(const QString& installed, const QByteArray& versionFile);
 
+    QTemporaryDir m_home;
     HttpTestServer m_server;
     ScriptedPrompts m_prompts;
     std::unique_ptr<TfrmUpdate> m_dialog;
@@ -62,6 +64,11 @@ private:
 
 void UpdateDialogTest::initTestCase()
 {
+    // The desktop the tests fill and remove is a private one, however the test is started.
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", QFile::encodeName(m_home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("config"))));
+    QCOMPARE(desktop(), m_home.filePath(QStringLiteral("Desktop")));
     qputenv("TALOMA_UPDATE_URL", m_server.url().toLatin1());
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
