@@ -146,6 +146,8 @@ void DownloadInstaller(UpdateClient& client, const QString& url, const QString& 
     createFile(file);
     do {
         view.processMessages();
+        // The last range asks up to the total itself, one past the last byte; a server ends it at the end
+        // of the file. With nothing to ask for (an empty file) the request goes without a Range.
         const qint64 first = position;
         const qint64 last = total - position > DownloadChunkSize ? position + DownloadChunkSize - 1 : total;
         view.processMessages();
