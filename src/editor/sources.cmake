@@ -4,10 +4,12 @@ list(APPEND CORE_SOURCES
     editor/DocumentText.h editor/DocumentText.cpp
     editor/RecoveryFile.h editor/RecoveryFile.cpp
     editor/RecentFileList.h editor/RecentFileList.cpp
+    editor/ProgramListing.h editor/ProgramListing.cpp
 )
 # The editor pane seen as program lines, for the line tools and the transmission; the document the
-# pane holds, with its file commands.
+# pane holds, with its file commands; its print commands and their printer.
 list(APPEND UI_SOURCES
     editor/PlainTextEditLines.h editor/PlainTextEditLines.cpp
     editor/EditorDocument.h editor/EditorDocument.cpp
+    editor/EditorPrinting.h editor/EditorPrinting.cpp
 )
