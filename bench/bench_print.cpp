@@ -86,7 +86,8 @@ int main(int argc, char** argv)
     if (argc > 1) // a copy to look at
         QFile::copy(pdf, QString::fromLocal8Bit(argv[1]));
     std::printf("10,000-line program printed to PDF (%d pages, %lld bytes): median %.0f ms, first %.0f ms\n",
-                ProgramListing(program, {}).pageCount(), static_cast<long long>(QFileInfo(pdf).size()), median(runs), runs.front());
+                ProgramListing(program, {}).pageCount(), static_cast<long long>(QFileInfo(pdf).size()), median(runs),
+                runs.front());
     std::printf("target: under 2000 ms\n");
     return 0;
 }

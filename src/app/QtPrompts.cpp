@@ -131,8 +131,9 @@ QString QtPrompts::chooseFolder(const QString& title, const QString& start)
 bool QtPrompts::choosePrint(QPrinter& printer, const PrintRequest& request, PrintChoice& choice)
 {
     QPrintDialog dialog(&printer, parentWindow());
-    QAbstractPrintDialog::PrintDialogOptions options =
-        QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintShowPageSize;
+    QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintToFile |
+                                                       QAbstractPrintDialog::PrintPageRange |
+                                                       QAbstractPrintDialog::PrintShowPageSize;
     if (request.selectionOffered)
         options |= QAbstractPrintDialog::PrintSelection;
     dialog.setOptions(options);

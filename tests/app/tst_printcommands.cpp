@@ -25,10 +25,8 @@ private slots:
     void init();
     void cleanup();
 
-    void fileMenu_previewFollowsPrint();
-    void printButton_runsThePrintCommand();
+    void commands_fromMenuAndToolbarReachTheirDialogs();
     void failedJob_shownAndDocumentUnchanged();
-    void setupAndPreview_reachTheirDialogsInTheLanguage();
 
 private:
     QAction* action(const char* name) const { return m_window->findChild<QAction*>(QLatin1String(name)); }
@@ -60,26 +58,45 @@ void PrintCommandsTest::cleanup()
     m_dir.reset();
 }
 
-void PrintCommandsTest::fileMenu_previewFollowsPrint()
+void PrintCommandsTest::commands_fromMenuAndToolbarReachTheirDialogs()
 {
     const QList<QAction*> items = m_window->findChild<QMenu*>("mnuDatei")->actions();
     const qsizetype print = items.indexOf(action("mnuDrucken"));
     QVERIFY(print >= 0);
     QCOMPARE(items.value(print + 1), action("mnuDruckvorschau"));
     QCOMPARE(items.value(print + 2), action("Druckereinrichtung1"));
-}
 
-void PrintCommandsTest::printButton_runsThePrintCommand()
-{
     // Nothing to print: no dialog.
     action("tbnDrucken")->trigger();
     QVERIFY(m_prompts->shown.isEmpty());
+
+    QList<QPrinter*> printers;
+    m_prompts->onPrinter = [this, &printers](QPrinter& printer) {
+        printers.append(&printer);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_pdf);
+    };
+    action("Druckereinrichtung1")->trigger();
+    QCOMPARE(m_prompts->texts("printer setup").size(), 1);
+    QVERIFY(!QFile::exists(m_pdf));
 
     m_window->RTF->setPlainText("10 PRINT 1\n20 END");
     m_prompts->printChoices.enqueue({});
     action("tbnDrucken")->trigger();
     QCOMPARE(m_prompts->texts("print"), QStringList{"pages 1-1"});
     QVERIFY(QFile(m_pdf).size() > 0);
+    // What the setup chose is the next print's printer.
+    QCOMPARE(printers.size(), 2);
+    QCOMPARE(printers[1], printers[0]);
+
+    action("mnuDruckvorschau")->trigger();
+    m_window->mnuEnglishClick();
+    action("mnuDruckvorschau")->trigger();
+    QStringList titles;
+    for (const auto& shown : m_prompts->shown)
+        if (shown.kind == "preview")
+            titles.append(shown.caption);
+    QCOMPARE(titles, (QStringList{"Druckvorschau", "Print Preview"}));
     QCOMPARE(m_prompts->texts("message"), QStringList());
 }
 
@@ -97,23 +114,6 @@ void PrintCommandsTest::failedJob_shownAndDocumentUnchanged()
     QCOMPARE(EditorModified, modified);
     QCOMPARE(CurrentFileName, DefaultFileName);
     QCOMPARE(m_window->PageControl1->tabText(1), tabText);
-}
-
-void PrintCommandsTest::setupAndPreview_reachTheirDialogsInTheLanguage()
-{
-    action("Druckereinrichtung1")->trigger();
-    QCOMPARE(m_prompts->texts("printer setup").size(), 1);
-    QCOMPARE(m_prompts->texts("print").size(), 0);
-
-    m_window->RTF->setPlainText("10 PRINT 1");
-    action("mnuDruckvorschau")->trigger();
-    m_window->mnuEnglishClick();
-    action("mnuDruckvorschau")->trigger();
-    QStringList titles;
-    for (const auto& shown : m_prompts->shown)
-        if (shown.kind == "preview")
-            titles.append(shown.caption);
-    QCOMPARE(titles, (QStringList{"Druckvorschau", "Print Preview"}));
 }
 
 QTEST_MAIN(PrintCommandsTest)

@@ -52,8 +52,8 @@ QString ScriptedPrompts::chooseFolder(const QString& title, const QString& start
 
 bool ScriptedPrompts::choosePrint(QPrinter& printer, const PrintRequest& request, PrintChoice& choice)
 {
-    shown.append({"print", {},
-                  QStringLiteral("pages 1-%1%2").arg(request.pageCount).arg(request.selectionOffered ? ", selection" : "")});
+    const char* selection = request.selectionOffered ? ", selection" : "";
+    shown.append({"print", {}, QStringLiteral("pages 1-%1%2").arg(request.pageCount).arg(selection)});
     printRequests.append(request);
     if (onPrinter)
         onPrinter(printer);
