@@ -16,8 +16,9 @@ export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file
 export CCACHE_NOHASHDIR=true
 
 PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev libjpeg62-turbo-dev)
-# What only the tests need: a virtual display, and clang with its sanitizer runtimes for fuzzing.
-TEST_PACKAGES=(xvfb xauth clang libclang-rt-dev llvm)
+# What only the tests need: a virtual display, clang with its sanitizer runtimes for fuzzing, and pdftotext
+# to read printed listings back.
+TEST_PACKAGES=(xvfb xauth clang libclang-rt-dev llvm poppler-utils)
 
 # Installs what is missing of the base packages and of the lists given.
 ensure_packages() {

@@ -5,6 +5,11 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScreen>
 #include <QRegularExpression>
 
 namespace {
@@ -121,4 +126,51 @@ QColor QtPrompts::chooseColor(const QColor& initial) { return QColorDialog::getC
 QString QtPrompts::chooseFolder(const QString& title, const QString& start)
 {
     return QFileDialog::getExistingDirectory(parentWindow(), title, start);
+}
+
+bool QtPrompts::choosePrint(QPrinter& printer, const PrintRequest& request, PrintChoice& choice)
+{
+    QPrintDialog dialog(&printer, parentWindow());
+    QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintToFile |
+                                                       QAbstractPrintDialog::PrintPageRange |
+                                                       QAbstractPrintDialog::PrintShowPageSize;
+    if (request.selectionOffered)
+        options |= QAbstractPrintDialog::PrintSelection;
+    dialog.setOptions(options);
+    // Every print starts from the whole listing, whatever was chosen the last time.
+    dialog.setMinMax(1, request.pageCount);
+    dialog.setFromTo(1, request.pageCount);
+    dialog.setPrintRange(QAbstractPrintDialog::AllPages);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    switch (dialog.printRange()) {
+    case QAbstractPrintDialog::Selection:
+        choice = {PrintChoice::Range::Selection, {}};
+        break;
+    case QAbstractPrintDialog::PageRange:
+        choice = {PrintChoice::Range::Pages, printer.pageRanges()};
+        break;
+    case QAbstractPrintDialog::AllPages:
+    case QAbstractPrintDialog::CurrentPage: // not offered
+        choice = {PrintChoice::Range::All, {}};
+        break;
+    }
+    return true;
+}
+
+bool QtPrompts::setUpPrinter(QPrinter& printer)
+{
+    QPageSetupDialog dialog(&printer, parentWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtPrompts::previewPrint(QPrinter& printer, const QString& title, const std::function<void(QPrinter&)>& paint)
+{
+    QPrintPreviewDialog dialog(&printer, parentWindow());
+    dialog.setWindowTitle(title);
+    // A page must be readable at first sight: most of the screen, not the dialog's small default.
+    if (const QScreen* screen = dialog.screen())
+        dialog.resize(screen->availableSize() * 4 / 5);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* p) { paint(*p); });
+    dialog.exec();
 }

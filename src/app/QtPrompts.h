@@ -6,8 +6,8 @@
 
 class QFileDialog;
 
-// The program's prompts: Qt message boxes and the platform's file, font, colour and folder dialogs.
-// The only place where QMessageBox and the standard dialogs are used.
+// The program's prompts: Qt message boxes and the platform's file, font, colour, folder and print
+// dialogs. The only place where QMessageBox and the standard dialogs are used.
 class QtPrompts final : public Prompts {
 public:
     void message(const QString& text) override;
@@ -18,6 +18,9 @@ public:
     bool chooseFont(QFont& font, QColor& color) override;
     QColor chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& start) override;
+    bool choosePrint(QPrinter& printer, const PrintRequest& request, PrintChoice& choice) override;
+    bool setUpPrinter(QPrinter& printer) override;
+    void previewPrint(QPrinter& printer, const QString& title, const std::function<void(QPrinter&)>& paint) override;
 
     // "Text files (*.txt)|*.txt|All (*.*)|*.*" in the form Qt's file dialogs take. A description that
     // already shows its patterns in brackets shows them once, as the dialog matches them.

@@ -19,6 +19,7 @@ class QTabWidget;
 class QTimer;
 class QToolBar;
 class EditorDocument;
+class EditorPrinting;
 class LineChanges;
 class StatusBar;
 class TRegistry;
@@ -152,6 +153,19 @@ public:
     void mnuSortClick();
     void mnuReNumberClick();
     void mnuAutoNumberClick();
+
+    // --- printing: the editor's program as a listing, its preview and the printer setup
+    void mnuDruckenClick();
+    void Druckereinrichtung1Click();
+    void mnuDruckvorschauClick();
+    QAction* mnuDruckvorschau = nullptr;
+    // The print commands and the printer they share, made at their first use.
+    EditorPrinting* printing();
+
+private:
+    EditorPrinting* m_printing = nullptr;
+
+public:
 
     // The editor's document: its file, its state and its file commands.
     EditorDocument* document() const { return m_document; }

@@ -12,6 +12,7 @@ list(APPEND UI_SOURCES
     app/TfrmTerminal_Terminal.cpp
     app/TfrmTerminal_Edit.cpp
     app/TfrmTerminal_Basic.cpp
+    app/TfrmTerminal_Printing.cpp
     app/TfrmTerminal_Commands.cpp
     ../resources/icons.qrc
     app/Startup.h app/Startup.cpp

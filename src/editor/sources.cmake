@@ -5,11 +5,14 @@ list(APPEND CORE_SOURCES
     editor/RecoveryFile.h editor/RecoveryFile.cpp
     editor/RecentFileList.h editor/RecentFileList.cpp
     editor/CaretText.h editor/CaretText.cpp
+    editor/ProgramListing.h editor/ProgramListing.cpp
 )
 # The editor pane seen as program lines, for the line tools and the transmission; the document the
-# pane holds, with its file commands; the editing commands on whichever pane is in front.
+# pane holds, with its file commands; its print commands and their printer; the editing commands on
+# whichever pane is in front.
 list(APPEND UI_SOURCES
     editor/PlainTextEditLines.h editor/PlainTextEditLines.cpp
     editor/EditorDocument.h editor/EditorDocument.cpp
+    editor/EditorPrinting.h editor/EditorPrinting.cpp
     editor/PaneCommands.h editor/PaneCommands.cpp
 )

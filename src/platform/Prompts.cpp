@@ -29,6 +29,9 @@ public:
     bool chooseFont(QFont&, QColor&) override { return false; }
     QColor chooseColor(const QColor&) override { return {}; }
     QString chooseFolder(const QString&, const QString&) override { return {}; }
+    bool choosePrint(QPrinter&, const PrintRequest&, PrintChoice&) override { return false; }
+    bool setUpPrinter(QPrinter&) override { return false; }
+    void previewPrint(QPrinter&, const QString&, const std::function<void(QPrinter&)>&) override {}
 };
 
 SilentPrompts silentPrompts;

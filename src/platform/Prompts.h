@@ -2,13 +2,16 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPageRanges>
 #include <QString>
 #include <QStringList>
 
 #include <exception>
+#include <functional>
 #include <utility>
 
 class QAction;
+class QPrinter;
 
 // Every message box, question and platform dialog goes through this seam. The program installs the
 // Qt implementation; tests install a scripted one that records the texts and returns queued answers.
@@ -23,6 +26,18 @@ public:
         QString path;
         QString filter;
         QString defaultExtension;
+    };
+
+    // What the print dialog offers: pages 1 to pageCount, and the selection only when there is one.
+    struct PrintRequest {
+        int pageCount = 0;
+        bool selectionOffered = false;
+    };
+    // What the user chose there: every page, the pages named in `pages`, or the selection.
+    struct PrintChoice {
+        enum class Range { All, Pages, Selection };
+        Range range = Range::All;
+        QPageRanges pages;
     };
 
     virtual ~Prompts() = default;
@@ -42,6 +57,15 @@ public:
     virtual bool chooseFont(QFont& font, QColor& color) = 0;
     virtual QColor chooseColor(const QColor& initial) = 0;
     virtual QString chooseFolder(const QString& title, const QString& start) = 0;
+
+    // The platform's print dialog on `printer`, which keeps the printer, file and copies chosen there;
+    // false means cancelled.
+    virtual bool choosePrint(QPrinter& printer, const PrintRequest& request, PrintChoice& choice) = 0;
+    // The printer setup (paper, orientation, margins) on `printer`; false means cancelled.
+    virtual bool setUpPrinter(QPrinter& printer) = 0;
+    // A preview of the pages `paint` paints on the printer it is given, until the user closes it.
+    virtual void previewPrint(QPrinter& printer, const QString& title,
+                              const std::function<void(QPrinter&)>& paint) = 0;
 
     // The installed implementation. Installing nullptr restores a silent default that answers
     // Cancel to everything (used before the program installs its own).

@@ -159,6 +159,7 @@ void MainWindowTest::menuItems_matchTheDesign_data()
         {"mnuSaveAs", "Speichern &unter...", "", true, true, 5},
         {"mnuClose", "Schlie&ßen", "", false, true, 6},
         {"mnuDrucken", "D&rucken...", "Ctrl+P", true, true, 7},
+        {"mnuDruckvorschau", "Druck&vorschau...", "", true, true, 10},
         {"Druckereinrichtung1", "Drucker&einrichtung...", "", true, true, 8},
         {"mnuDateiNr1", "&1 ", "", true, false, 0},
         {"mnuDateiNr4", "&4 ", "", true, false, 0},
@@ -586,6 +587,7 @@ void MainWindowTest::english_setsEveryTaggedControl()
     static const QMap<QString, QString> englishTexts{
         {"mnuDatei", "&File"}, {"mnuNew", "&New"}, {"mnuOpen", "&Open"}, {"mnuSave", "&Save"},
         {"mnuSaveAs", "Save &As..."}, {"mnuClose", "&Close"}, {"mnuDrucken", "Print..."},
+        {"mnuDruckvorschau", "Print Pre&view..."},
         {"Druckereinrichtung1", "PrinterConfig..."}, {"mnuBeenden", "E&xit"}, {"mnuBearbeiten", "&Edit"},
         {"mnuUndo", "&Undo"}, {"mnuRedo", "&Redo"}, {"mnuCut", "Cu&t"}, {"mnuCopy", "&Copy"},
         {"mnuPaste", "&Paste"}, {"mnuClear", "&Delete"}, {"mnuSelectAll", "Select &All"},

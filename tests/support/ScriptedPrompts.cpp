@@ -50,6 +50,37 @@ QString ScriptedPrompts::chooseFolder(const QString& title, const QString& start
     return folders.isEmpty() ? QString() : folders.dequeue();
 }
 
+bool ScriptedPrompts::choosePrint(QPrinter& printer, const PrintRequest& request, PrintChoice& choice)
+{
+    const char* selection = request.selectionOffered ? ", selection" : "";
+    shown.append({"print", {}, QStringLiteral("pages 1-%1%2").arg(request.pageCount).arg(selection)});
+    printRequests.append(request);
+    if (onPrinter)
+        onPrinter(printer);
+    if (printChoices.isEmpty())
+        return false;
+    choice = printChoices.dequeue();
+    return true;
+}
+
+bool ScriptedPrompts::setUpPrinter(QPrinter& printer)
+{
+    shown.append({"printer setup", {}, {}});
+    if (onPrinter)
+        onPrinter(printer);
+    return !printerSetups.isEmpty() && printerSetups.dequeue();
+}
+
+void ScriptedPrompts::previewPrint(QPrinter& printer, const QString& title,
+                                   const std::function<void(QPrinter&)>& paint)
+{
+    shown.append({"preview", title, {}});
+    if (onPrinter)
+        onPrinter(printer);
+    if (previewPaints)
+        paint(printer);
+}
+
 QStringList ScriptedPrompts::texts(const QString& kind) const
 {
     QStringList out;
@@ -63,4 +94,5 @@ void ScriptedPrompts::clear()
 {
     shown.clear();
     fileRequests.clear();
+    printRequests.clear();
 }

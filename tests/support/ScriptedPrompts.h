@@ -10,7 +10,9 @@
 class ScriptedPrompts final : public Prompts {
 public:
     struct Shown {
-        QString kind; // "message", "warning", "confirm", "open", "save", "font", "color", "folder"
+        // "message", "warning", "confirm", "open", "save", "font", "color", "folder", "print", "printer setup",
+        // "preview"
+        QString kind;
         QString caption;
         QString text;
     };
@@ -28,15 +30,26 @@ public:
     bool chooseFont(QFont& font, QColor& color) override;
     QColor chooseColor(const QColor& initial) override;
     QString chooseFolder(const QString& title, const QString& start) override;
+    bool choosePrint(QPrinter& printer, const PrintRequest& request, PrintChoice& choice) override;
+    bool setUpPrinter(QPrinter& printer) override;
+    void previewPrint(QPrinter& printer, const QString& title, const std::function<void(QPrinter&)>& paint) override;
 
     QQueue<Answer> answers;
     QQueue<QString> files;   // answers of open and save dialogs ("" cancels)
     QQueue<QString> folders; // answers of the folder chooser
     QQueue<QFont> fonts;     // answers of the font chooser (empty queue cancels)
     QQueue<QColor> colors;   // answers of the font chooser's colour and the colour chooser
+    QQueue<PrintChoice> printChoices; // answers of the print dialog (empty queue cancels)
+    QQueue<bool> printerSetups;       // answers of the printer setup (empty queue cancels)
+    // Sees the printer of every print, printer setup and preview dialog before it answers, as the user
+    // would choose a printer or a file there.
+    std::function<void(QPrinter&)> onPrinter;
+    // Whether a preview paints its pages (on the printer onPrinter prepared) before it is closed.
+    bool previewPaints = false;
 
     QList<Shown> shown;
     QList<FileRequest> fileRequests; // what each file dialog was given
+    QList<PrintRequest> printRequests; // what each print dialog offered
 
     // Texts of the shown items of one kind, in order.
     QStringList texts(const QString& kind) const;
