@@ -67,15 +67,20 @@ private slots:
 void SimAnswersTest::lineLength_data()
 {
     QTest::addColumn<int>("limit");
-    QTest::newRow("the board's 78") << 78;
-    QTest::newRow("a shorter one") << 20;
+    QTest::addColumn<bool>("given");
+    QTest::newRow("the board's 78 by default") << 78 << false;
+    QTest::newRow("a shorter one given") << 20 << true;
 }
 
 void SimAnswersTest::lineLength()
 {
     QFETCH(int, limit);
+    QFETCH(bool, given);
     const auto kept = static_cast<std::size_t>(limit);
-    Session s(Board::Settings{false, true, kept});
+    Board::Settings settings;
+    if (given)
+        settings.maxLine = kept;
+    Session s(settings);
     const std::string typed = "PRINT" + std::string(kept - 5, ' ');
     // Everything up to the limit is echoed; each further character is a bell and is dropped.
     QCOMPARE(bytes(s.send(typed)), bytes(typed));
@@ -119,6 +124,8 @@ void SimAnswersTest::maxLineOption()
     if (valid) {
         QFETCH(int, limit);
         QCOMPARE(o.maxLine, static_cast<std::size_t>(limit));
+        if (args.isEmpty())
+            QCOMPARE(o.maxLine, Board::kDefaultMaxLine);
     } else {
         QVERIFY(error.find("--max-line") != std::string::npos);
     }

@@ -55,8 +55,6 @@ public:
 
     Status status() const { return status_; }
     bool running() const { return status_ == Status::Running; }
-    // Whether execution stands in the stored program rather than in the direct line.
-    bool inProgram() const { return !pos_.direct; }
     // Whether this run has been in the stored program (RUN, CONT, or a jump from the direct line).
     bool enteredProgram() const { return enteredProgram_; }
     unsigned currentLine() const;
