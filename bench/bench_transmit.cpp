@@ -277,7 +277,8 @@ void reception(Session& session, qint64 bytes)
     }
     TfrmTerminal& window = session.window();
     window.MemoT->clear();
-    QString expected = QStringLiteral("RUN\n");
+    // The board starts a run on a fresh line.
+    QString expected = QStringLiteral("RUN\n\n");
     expected.reserve(int(lines * (payload.size() + 1) + 32));
     for (qint64 k = 0; k < lines; ++k)
         expected += payload + QLatin1Char('\n');

@@ -71,7 +71,7 @@ public:
             return false;
         // The board signs on once, when the line is first opened.
         if (std::exchange(signOnDue, false)) {
-            const QByteArray signOn = QByteArray(basic52sim::Board::kSignOn) + "\r\nREADY\r\n>";
+            const QByteArray signOn = "\r\n" + QByteArray(basic52sim::Board::kSignOn) + "\r\nREADY\r\n>";
             const QByteArray got = read(signOn.size());
             if (got != signOn) {
                 qWarning("expected the sign-on at the first open, got \"%s\"", got.constData());
@@ -154,6 +154,7 @@ class SimPtyTest : public QObject {
 private slots:
     void answers_data();
     void answers();
+    void maxLine_setsTheLimit();
     void list_afterLinesOutOfOrderReplacedAndDeleted();
     void run_programWithGosubForAndIfElse();
     void controlC_stopsEndlessLoop();
@@ -174,12 +175,12 @@ void SimPtyTest::answers_data()
 {
     QTest::addColumn<QByteArray>("send");
     QTest::addColumn<QByteArray>("answer");
-    const QByteArray line79 = "10 REM " + QByteArray(72, 'X');
+    const QByteArray line78 = "10 REM " + QByteArray(71, 'X');
     QTest::newRow("program line") << QByteArray("10 A=1\r") << QByteArray("10 A=1\r\n>");
     QTest::newRow("empty line") << QByteArray("\r") << QByteArray("\r\n\r\n>");
     QTest::newRow("DEL on a typed character") << QByteArray("AB\x7f") << QByteArray("AB\b \b");
     QTest::newRow("DEL on an empty line") << QByteArray("\x7f") << QByteArray("\x07");
-    QTest::newRow("80-character line") << line79 + "Y\r" << line79 + "\x07\r\n>";
+    QTest::newRow("79-character line") << line78 + "Y\r" << line78 + "\x07\r\n>";
     QTest::newRow("NEW") << QByteArray("NEW\r") << QByteArray("NEW\r\n\r\n>");
 }
 
@@ -191,6 +192,15 @@ void SimPtyTest::answers()
     QVERIFY(sim.start());
     QVERIFY(sim.openLine());
     QCOMPARE(sim.exchange(send, answer.size()), answer);
+}
+
+void SimPtyTest::maxLine_setsTheLimit()
+{
+    Sim sim;
+    QVERIFY(sim.start({"--max-line", "12"}));
+    QVERIFY(sim.openLine());
+    const QByteArray line = "10 REM ABCDE";
+    QCOMPARE(sim.exchange(line + "FG\r", line.size() + 5), line + "\a\a\r\n>");
 }
 
 void SimPtyTest::list_afterLinesOutOfOrderReplacedAndDeleted()
@@ -212,11 +222,11 @@ void SimPtyTest::run_programWithGosubForAndIfElse()
     QVERIFY(sim.start());
     QVERIFY(sim.openLine());
     const QByteArray program[] = {"10 FOR I=1 TO 4 STEP 1", "20 GOSUB 100", "30 NEXT I", "40 PRINT \"END\"",
-                                  "50 END", "100 IF I/2=INT(I/2) THEN PRINT I;\" EVEN\" ELSE PRINT I;\" ODD\"",
+                                  "50 END", "100 IF I/2=INT(I/2) THEN PRINT I,\" EVEN\" ELSE PRINT I,\" ODD\"",
                                   "110 RETURN"};
     for (const QByteArray& line : program)
         QCOMPARE(sim.exchange(line + "\r", line.size() + 3), line + "\r\n>");
-    const QByteArray output = "RUN\r\n 1  ODD\r\n 2  EVEN\r\n 3  ODD\r\n 4  EVEN\r\nEND\r\n\r\nREADY\r\n>";
+    const QByteArray output = "RUN\r\n\r\n 1  ODD\r\n 2  EVEN\r\n 3  ODD\r\n 4  EVEN\r\nEND\r\n\r\nREADY\r\n>";
     QCOMPARE(sim.exchange("RUN\r", output.size()), output);
 }
 
@@ -227,8 +237,8 @@ void SimPtyTest::controlC_stopsEndlessLoop()
     QVERIFY(sim.openLine());
     QCOMPARE(sim.exchange("10 GOTO 10\r", 13), QByteArray("10 GOTO 10\r\n>"));
     // The program runs: nothing more than the echo comes back.
-    QCOMPARE(sim.exchange("RUN\r", 5), QByteArray("RUN\r\n"));
-    const QByteArray stop = "\r\nSTOP - IN LINE 10\r\nREADY\r\n>";
+    QCOMPARE(sim.exchange("RUN\r", 7), QByteArray("RUN\r\n\r\n"));
+    const QByteArray stop = "\r\n\r\nSTOP - IN LINE  10 \r\n\r\n10     GOTO 10\r\n-------X\r\nREADY\r\n>";
     QCOMPARE(sim.exchange("\x03", stop.size()), stop);
     QCOMPARE(sim.exchange("\r", 5), QByteArray("\r\n\r\n>"));
 }
@@ -348,7 +358,7 @@ void SimPtyTest::autobaud_signOnAfterSpace()
     QVERIFY(sim.openLine());
     sim.write("x\r");
     QCOMPARE(sim.read(1, 300), QByteArray());
-    const QByteArray signOn = QByteArray(basic52sim::Board::kSignOn) + "\r\nREADY\r\n>";
+    const QByteArray signOn = "\r\n" + QByteArray(basic52sim::Board::kSignOn) + "\r\nREADY\r\n>";
     QCOMPARE(sim.exchange(" ", signOn.size()), signOn);
     QCOMPARE(sim.exchange("\r", 5), QByteArray("\r\n\r\n>"));
 }

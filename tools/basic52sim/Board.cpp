@@ -1,5 +1,8 @@
 #include "basic52sim/Board.h"
 
+#include "basic52sim/NumberFormat.h"
+#include "basic52sim/Tokeniser.h"
+
 #include <utility>
 
 namespace basic52sim {
@@ -11,23 +14,12 @@ constexpr char kControlD = 4;
 constexpr char kBell = 7;
 constexpr char kDelete = 127;
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-std::string upperTrimmed(const std::string& s)
+std::string trimmed(const std::string& s)
 {
     const std::size_t first = s.find_first_not_of(' ');
     if (first == std::string::npos)
         return {};
-    const std::size_t last = s.find_last_not_of(' ');
-    std::string out = s.substr(first, last - first + 1);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
 } // namespace
@@ -47,6 +39,7 @@ void Board::powerOn()
 void Board::signOn()
 {
     mode_ = Mode::Command;
+    out_.put("\r\n");
     out_.put(kSignOn);
     ready();
     busy();
@@ -117,10 +110,14 @@ void Board::editLine(char c)
         break;
     }
     case kControlC:
-        break; // harmless at the prompt
+        line_.clear();
+        out_.put("\r\n");
+        ready();
+        busy();
+        break;
     case kControlD:
         line_.clear();
-        prompt();
+        out_.put("\r\n");
         break;
     case kDelete:
         if (line_.empty()) {
@@ -133,7 +130,7 @@ void Board::editLine(char c)
     default:
         if (static_cast<unsigned char>(c) < 0x20) {
             out_.put(c); // echoed, never part of the line
-        } else if (line_.size() >= kMaxLineLength) {
+        } else if (line_.size() >= settings_.maxLine) {
             out_.put(kBell);
         } else {
             line_ += c;
@@ -151,43 +148,42 @@ void Board::executeLine(const std::string& line)
         while (i < line.size() && isDigit(line[i])) {
             number = number * 10 + static_cast<unsigned>(line[i++] - '0');
             if (number > ProgramStore::kMaxLineNumber) {
-                directError("INVALID LINE NUMBER");
+                directError("BAD SYNTAX");
                 return;
             }
         }
-        const std::size_t textStart = line.find_first_not_of(' ', i);
-        program_.store(static_cast<unsigned>(number), textStart == std::string::npos ? "" : line.substr(textStart));
+        program_.store(static_cast<unsigned>(number), storedForm(std::string_view(line).substr(i)));
         interpreter_.programChanged();
         out_.put('>');
         return;
     }
 
-    const std::string upper = upperTrimmed(line);
-    if (upper.empty()) {
+    const std::string stored = storedForm(line);
+    if (stored.empty()) {
         prompt();
         return;
     }
-    const std::size_t wordEnd = upper.find(' ');
-    const std::string word = upper.substr(0, wordEnd);
-    const std::string rest = wordEnd == std::string::npos ? "" : upperTrimmed(upper.substr(wordEnd));
-    if (command(word, rest))
+    const Keyword* k = keywordAt(stored, 0);
+    if (k != nullptr && command(k->token, trimmed(stored.substr(k->spelling.size()))))
         return;
-    interpreter_.beginDirect(line);
+    interpreter_.beginDirect(stored);
     startRunning();
 }
 
-bool Board::command(const std::string& word, const std::string& rest)
+bool Board::command(Token token, const std::string& rest)
 {
-    if (word == "LIST") {
+    if (token == Token::List) {
         list(rest);
-    } else if (word == "NEW" && rest.empty()) {
+    } else if (token == Token::New && rest.empty()) {
         program_.clear();
         interpreter_.clearVariables();
         prompt();
-    } else if (word == "RUN" && rest.empty()) {
+    } else if (token == Token::Run && rest.empty()) {
+        // The board starts a run on a fresh line.
+        out_.put("\r\n");
         interpreter_.beginRun();
         startRunning();
-    } else if (word == "CONT" && rest.empty()) {
+    } else if (token == Token::Cont && rest.empty()) {
         if (interpreter_.beginContinue())
             startRunning();
         else
@@ -216,8 +212,8 @@ void Board::list(const std::string& range)
             value = static_cast<unsigned>(n);
             return true;
         };
+        // LIST n lists from n to the end.
         bool ok = readNumber(from);
-        to = from;
         if (ok && i < range.size() && range[i] == '-') {
             ++i;
             ok = readNumber(to);
@@ -256,22 +252,11 @@ void Board::finishRun()
     mode_ = Mode::Command;
     switch (interpreter_.status()) {
     case Interpreter::Status::Stopped:
-        out_.put("\r\nSTOP");
-        if (interpreter_.inProgram())
-            out_.put(" - IN LINE " + std::to_string(interpreter_.currentLine()));
-        ready();
+        report("STOP", interpreter_.fault());
         break;
-    case Interpreter::Status::Failed: {
-        const Interpreter::Fault& f = interpreter_.fault();
-        out_.put("\r\nERROR: " + f.message);
-        if (f.inProgram) {
-            out_.put(" - IN LINE " + std::to_string(f.line) + "\r\n\r\n");
-            out_.put(ProgramStore::listed(f.line, f.text) + "\r\n");
-            out_.put(std::string(ProgramStore::textColumn(f.line) + f.column, '-') + "X");
-        }
-        ready();
+    case Interpreter::Status::Failed:
+        report("ERROR: " + interpreter_.fault().message, interpreter_.fault());
         break;
-    }
     default:
         if (interpreter_.enteredProgram())
             ready();
@@ -282,9 +267,25 @@ void Board::finishRun()
     pump();
 }
 
+// In a program the board names the line, lists it and marks where it stopped reading:
+//   ERROR: BAD SYNTAX - IN LINE  10
+//   (blank line)
+//   10     PRINT 34*21*
+//   -------------------X
+void Board::report(const std::string& heading, const Interpreter::Fault& where)
+{
+    out_.put("\r\n\r\n" + heading);
+    if (where.inProgram) {
+        out_.put(" - IN LINE " + formatNumber(where.line) + "\r\n\r\n");
+        out_.put(ProgramStore::listed(where.line, where.text) + "\r\n");
+        out_.put(std::string(ProgramStore::textColumn(where.line) + where.column, '-') + "X");
+    }
+    ready();
+}
+
 void Board::directError(const char* message)
 {
-    out_.put("\r\nERROR: ");
+    out_.put("\r\n\r\nERROR: ");
     out_.put(message);
     ready();
 }

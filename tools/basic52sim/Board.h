@@ -11,8 +11,8 @@
 namespace basic52sim {
 
 // The controller as seen from its serial line: it is fed the bytes that arrive and produces the
-// bytes it sends back, with the board's line editor (echo, DEL, the 79-character limit), its
-// command line (program lines, LIST, NEW, RUN, CONT, direct statements) and its messages.
+// bytes it sends back, with the board's line editor (echo, DEL, the line limit), its command line
+// (program lines, LIST, NEW, RUN, CONT, direct statements) and its messages.
 //
 // The board has a receive buffer of one byte and does not read the line while it works on a
 // completed line or prints its answer. With burst loss on, bytes that arrive in that time are lost;
@@ -20,13 +20,15 @@ namespace basic52sim {
 // loss off, they wait and are handled in order.
 class Board final {
 public:
-    struct Settings {
-        bool autobaud = false;  // wait for a space before the sign-on, as after a reset
-        bool burstLoss = true;
-    };
-
-    static constexpr std::size_t kMaxLineLength = 79;
+    // The board keeps 78 characters of a line and answers every further one with a bell.
+    static constexpr std::size_t kDefaultMaxLine = 78;
     static constexpr const char* kSignOn = "*8052AH-BASIC V1.1 simulator*";
+
+    struct Settings {
+        bool autobaud = false; // wait for a space before the sign-on, as after a reset
+        bool burstLoss = true;
+        std::size_t maxLine = kDefaultMaxLine;
+    };
 
     explicit Board(Settings settings);
     Board(const Board&) = delete;
@@ -60,10 +62,11 @@ private:
     void signOn();
     void editLine(char c);
     void executeLine(const std::string& line);
-    bool command(const std::string& word, const std::string& rest);
+    bool command(Token token, const std::string& rest);
     void list(const std::string& range);
     void startRunning();
     void finishRun();
+    void report(const std::string& heading, const Interpreter::Fault& where);
     void directError(const char* message);
     void prompt();
     void ready();

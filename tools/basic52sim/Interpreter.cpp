@@ -1,6 +1,5 @@
-// The simulator's BASIC interpreter in one file: the statements, the expression parser and the run
-// state are one class whose members all work on the same position in the line being run, and splitting
-// them would only spread that cursor over several files. It is a test tool, not part of the program.
+// The run state, the control flow and the statements of the simulator's BASIC; the expressions are
+// in Expression.cpp.
 
 #include "basic52sim/Interpreter.h"
 
@@ -8,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace basic52sim {
 
@@ -16,41 +14,7 @@ namespace {
 
 // The board's control stack holds only a few dozen GOSUB and FOR entries.
 constexpr std::size_t kMaxFrames = 40;
-constexpr double kLargest = 1e128;
-constexpr double kTrue = 65535;
-constexpr int kPrintZone = 8;
 constexpr double kMaxPrintPosition = 255;
-
-bool isLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool isHexDigit(char c)
-{
-    return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-char upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// Whether word (upper case) stands at text[at], not glued to a following letter.
-bool wordAt(const std::string& text, std::size_t at, const char* word)
-{
-    std::size_t i = 0;
-    for (; word[i]; ++i) {
-        if (at + i >= text.size() || upper(text[at + i]) != word[i])
-            return false;
-    }
-    return !(isLetter(word[i - 1]) && at + i < text.size() && isLetter(text[at + i]));
-}
 
 } // namespace
 
@@ -142,6 +106,8 @@ void Interpreter::interrupt()
 void Interpreter::endRun(Status status)
 {
     status_ = status;
+    if (status == Status::Stopped)
+        fault_ = Fault{{}, !pos_.direct, currentLine(), text(), pos_.pos};
     canContinue_ = status == Status::Stopped && !pos_.direct;
     if (canContinue_)
         continueAt_ = pos_;
@@ -220,56 +186,40 @@ void Interpreter::executeStatement()
     }
     if (symbol(":"))
         return;
-    if (thenBranch_ && keyword("ELSE")) {
+    const std::size_t start = pos_.pos;
+    const Keyword* k = peekKeyword();
+    if (thenBranch_ && k != nullptr && k->token == Token::Else) {
         // The THEN part has run; what follows ELSE is for the other case.
         nextLine();
         return;
     }
-    if (keyword("REM")) {
-        nextLine();
+    if (k == nullptr || k->kind != KeywordKind::Statement) {
+        if (!isLetter(peek()))
+            fail("BAD SYNTAX");
+        doAssignment(identifier());
+        expectStatementEnd();
         return;
     }
-    if (keyword("END")) {
-        endRun(Status::Ended);
-        return;
-    }
-    if (keyword("STOP")) {
-        endRun(Status::Stopped);
-        return;
-    }
-    if (keyword("GOTO")) {
-        doGoto(false);
-        return;
-    }
-    if (keyword("GOSUB")) {
-        doGoto(true);
-        return;
-    }
-    if (keyword("RETURN")) {
-        doReturn();
-        return;
-    }
-    if (keyword("IF")) {
-        doIf();
-        return;
-    }
-    if (keyword("NEXT")) {
-        doNext();
-        return;
-    }
-    if (keyword("PRINT") || symbol("P.") || keyword("PR")) {
-        doPrint();
-    } else if (keyword("FOR")) {
-        doFor();
-    } else if (keyword("CLEAR")) {
-        vars_.clear();
-    } else if (keyword("LET")) {
+    pos_.pos += k->spelling.size();
+    switch (k->token) {
+    case Token::Rem: nextLine(); return;
+    case Token::End: endRun(Status::Ended); return;
+    case Token::Stop: endRun(Status::Stopped); return;
+    case Token::Goto: doGoto(false); return;
+    case Token::Gosub: doGoto(true); return;
+    case Token::Return: doReturn(); return;
+    case Token::If: doIf(); return;
+    case Token::Next: doNext(); return;
+    case Token::Print: doPrint(); break;
+    case Token::For: doFor(); break;
+    case Token::Clear: vars_.clear(); break;
+    case Token::Let:
         skipBlanks();
         doAssignment(identifier());
-    } else if (isLetter(peek())) {
-        doAssignment(identifier());
-    } else {
-        fail("BAD SYNTAX");
+        break;
+    default:
+        // Commands inside a line, and the statements the simulator does not run.
+        fail("BAD SYNTAX", start);
     }
     expectStatementEnd();
 }
@@ -277,7 +227,10 @@ void Interpreter::executeStatement()
 bool Interpreter::atStatementEnd()
 {
     skipBlanks();
-    return atEnd() || peek() == ':' || peekKeyword("ELSE");
+    if (atEnd() || peek() == ':')
+        return true;
+    const Keyword* k = peekKeyword();
+    return k != nullptr && k->token == Token::Else;
 }
 
 void Interpreter::expectStatementEnd()
@@ -300,48 +253,59 @@ void Interpreter::doPrint()
 {
     bool newline = true;
     while (!atStatementEnd()) {
-        newline = true;
-        if (peek() == '"') {
-            const std::string& t = text();
-            const std::size_t close = t.find('"', pos_.pos + 1);
-            if (close == std::string::npos)
-                fail("BAD SYNTAX", t.size());
-            out_.put(std::string_view(t).substr(pos_.pos + 1, close - pos_.pos - 1));
-            pos_.pos = close + 1;
-        } else if (const bool tab = keyword("TAB"); tab || keyword("SPC")) {
-            skipBlanks();
-            if (!symbol("("))
-                fail("BAD SYNTAX");
-            const std::size_t at = pos_.pos;
-            const double n = std::trunc(expression());
-            skipBlanks();
-            if (!symbol(")"))
-                fail("BAD SYNTAX");
-            if (n < 0 || n > kMaxPrintPosition)
-                fail("BAD ARGUMENT", at);
-            const auto count = static_cast<std::size_t>(n);
-            if (!tab)
-                out_.put(std::string(count, ' '));
-            else if (count > out_.column())
-                out_.put(std::string(count - out_.column(), ' '));
-        } else if (keyword("CR")) {
-            out_.put('\r');
-        } else {
-            out_.put(formatNumber(expression()));
-        }
+        printItem();
         skipBlanks();
-        if (symbol(",")) {
-            newline = false;
-            const std::size_t next = (out_.column() / kPrintZone + 1) * kPrintZone;
-            out_.put(std::string(next - out_.column(), ' '));
-        } else if (symbol(";")) {
-            newline = false;
-        } else if (!atStatementEnd()) {
+        // The comma only separates; a comma at the end keeps the line open. This version of the
+        // board knows no semicolon here, so one is a syntax error like anything else.
+        newline = !symbol(",");
+        if (newline && !atStatementEnd())
             fail("BAD SYNTAX");
-        }
     }
     if (newline)
         out_.put("\r\n");
+}
+
+void Interpreter::printItem()
+{
+    if (peek() == '"') {
+        const std::string& t = text();
+        const std::size_t close = t.find('"', pos_.pos + 1);
+        const std::size_t end = close == std::string::npos ? t.size() : close;
+        out_.put(std::string_view(t).substr(pos_.pos + 1, end - pos_.pos - 1));
+        // A string left open is printed to the end of the line before the board objects.
+        if (close == std::string::npos) {
+            pos_.pos = t.size();
+            fail("BAD SYNTAX");
+        }
+        pos_.pos = close + 1;
+    } else if (keyword(Token::Tab)) {
+        printSpacing(true);
+    } else if (keyword(Token::Spc)) {
+        printSpacing(false);
+    } else if (keyword(Token::Cr)) {
+        out_.put('\r');
+    } else {
+        out_.put(formatNumber(expression()));
+    }
+}
+
+void Interpreter::printSpacing(bool tab)
+{
+    skipBlanks();
+    if (!symbol("("))
+        fail("BAD SYNTAX");
+    const std::size_t at = pos_.pos;
+    const double n = std::trunc(expression());
+    skipBlanks();
+    if (!symbol(")"))
+        fail("BAD SYNTAX");
+    if (n < 0 || n > kMaxPrintPosition)
+        fail("BAD ARGUMENT", at);
+    const auto count = static_cast<std::size_t>(n);
+    if (!tab)
+        out_.put(std::string(count, ' '));
+    else if (count > out_.column())
+        out_.put(std::string(count - out_.column(), ' '));
 }
 
 void Interpreter::doGoto(bool gosub)
@@ -375,7 +339,7 @@ void Interpreter::doIf()
 {
     const double condition = expression();
     skipBlanks();
-    if (!keyword("THEN"))
+    if (!keyword(Token::Then))
         fail("BAD SYNTAX");
     if (condition == 0) {
         if (!skipToElse())
@@ -398,13 +362,16 @@ bool Interpreter::skipToElse()
     for (std::size_t i = pos_.pos; i < t.size(); ++i) {
         if (t[i] == '"')
             inString = !inString;
-        if (inString || (i > 0 && isLetter(t[i - 1])))
+        if (inString || (i > 0 && (isLetter(t[i - 1]) || isDigit(t[i - 1]))))
             continue;
-        if (wordAt(t, i, "IF")) {
+        const Keyword* k = keywordAt(t, i);
+        if (k == nullptr)
+            continue;
+        if (k->token == Token::If) {
             ++nested;
-        } else if (wordAt(t, i, "ELSE")) {
+        } else if (k->token == Token::Else) {
             if (nested == 0) {
-                pos_.pos = i + 4;
+                pos_.pos = i + k->spelling.size();
                 return true;
             }
             --nested;
@@ -425,12 +392,12 @@ void Interpreter::doFor()
         fail("BAD SYNTAX");
     const double start = expression();
     skipBlanks();
-    if (!keyword("TO"))
+    if (!keyword(Token::To))
         fail("BAD SYNTAX");
     const double limit = expression();
     double step = 1;
     skipBlanks();
-    if (keyword("STEP"))
+    if (keyword(Token::Step))
         step = expression();
     expectStatementEnd();
 
@@ -479,326 +446,6 @@ void Interpreter::doNext()
             break;
     }
     expectStatementEnd();
-}
-
-// ---- scanning ----------------------------------------------------------------------------------
-
-bool Interpreter::atEnd() const
-{
-    return pos_.pos >= text().size();
-}
-
-char Interpreter::peek() const
-{
-    return atEnd() ? '\0' : text()[pos_.pos];
-}
-
-void Interpreter::skipBlanks()
-{
-    const std::string& t = text();
-    while (pos_.pos < t.size() && (t[pos_.pos] == ' ' || t[pos_.pos] == '\t'))
-        ++pos_.pos;
-}
-
-bool Interpreter::peekKeyword(const char* word) const
-{
-    return wordAt(text(), pos_.pos, word);
-}
-
-bool Interpreter::keyword(const char* word)
-{
-    if (!peekKeyword(word))
-        return false;
-    pos_.pos += std::char_traits<char>::length(word);
-    return true;
-}
-
-bool Interpreter::symbol(const char* s)
-{
-    const std::string& t = text();
-    const std::size_t n = std::char_traits<char>::length(s);
-    if (t.compare(pos_.pos, n, s) != 0)
-        return false;
-    pos_.pos += n;
-    return true;
-}
-
-std::string Interpreter::identifier()
-{
-    std::string name;
-    if (!isLetter(peek()))
-        return name;
-    const std::string& t = text();
-    while (pos_.pos < t.size() && (isLetter(t[pos_.pos]) || isDigit(t[pos_.pos])))
-        name += upper(t[pos_.pos++]);
-    return name;
-}
-
-unsigned Interpreter::lineNumberLiteral()
-{
-    skipBlanks();
-    const std::size_t at = pos_.pos;
-    if (!isDigit(peek()))
-        fail("BAD SYNTAX");
-    unsigned long value = 0;
-    const std::string& t = text();
-    while (pos_.pos < t.size() && isDigit(t[pos_.pos])) {
-        value = value * 10 + static_cast<unsigned>(t[pos_.pos++] - '0');
-        if (value > ProgramStore::kMaxLineNumber)
-            fail("INVALID LINE NUMBER", at);
-    }
-    return static_cast<unsigned>(value);
-}
-
-// ---- expressions -------------------------------------------------------------------------------
-
-double Interpreter::checked(double value, std::size_t at) const
-{
-    if (!std::isfinite(value) || std::fabs(value) >= kLargest)
-        fail("ARITH. OVERFLOW", at);
-    if (std::fabs(value) < 1.0 / kLargest)
-        return 0.0;
-    return roundToBoardPrecision(value);
-}
-
-std::uint16_t Interpreter::toWord(double value, std::size_t at) const
-{
-    if (value < 0 || value > kTrue)
-        fail("BAD ARGUMENT", at);
-    return static_cast<std::uint16_t>(value);
-}
-
-double Interpreter::expression()
-{
-    double value = logicalAnd();
-    for (;;) {
-        skipBlanks();
-        const std::size_t at = pos_.pos;
-        if (symbol(".OR.") || keyword("OR")) {
-            const double rhs = logicalAnd();
-            value = toWord(value, at) | toWord(rhs, at);
-        } else if (symbol(".XOR.") || keyword("XOR")) {
-            const double rhs = logicalAnd();
-            value = toWord(value, at) ^ toWord(rhs, at);
-        } else {
-            return value;
-        }
-    }
-}
-
-double Interpreter::logicalAnd()
-{
-    double value = relation();
-    for (;;) {
-        skipBlanks();
-        const std::size_t at = pos_.pos;
-        if (!(symbol(".AND.") || keyword("AND")))
-            return value;
-        const double rhs = relation();
-        value = toWord(value, at) & toWord(rhs, at);
-    }
-}
-
-double Interpreter::relation()
-{
-    double value = additive();
-    for (;;) {
-        skipBlanks();
-        int op;
-        if (symbol("<="))
-            op = 0;
-        else if (symbol(">="))
-            op = 1;
-        else if (symbol("<>"))
-            op = 2;
-        else if (symbol("<"))
-            op = 3;
-        else if (symbol(">"))
-            op = 4;
-        else if (symbol("="))
-            op = 5;
-        else
-            return value;
-        const double rhs = additive();
-        bool result = false;
-        switch (op) {
-        case 0: result = value <= rhs; break;
-        case 1: result = value >= rhs; break;
-        case 2: result = value != rhs; break;
-        case 3: result = value < rhs; break;
-        case 4: result = value > rhs; break;
-        default: result = value == rhs; break;
-        }
-        value = result ? kTrue : 0;
-    }
-}
-
-double Interpreter::additive()
-{
-    double value = term();
-    for (;;) {
-        skipBlanks();
-        const std::size_t at = pos_.pos;
-        if (symbol("+"))
-            value = checked(value + term(), at);
-        else if (symbol("-"))
-            value = checked(value - term(), at);
-        else
-            return value;
-    }
-}
-
-double Interpreter::term()
-{
-    double value = unary();
-    for (;;) {
-        skipBlanks();
-        const std::size_t at = pos_.pos;
-        if (symbol("*")) {
-            value = checked(value * unary(), at);
-        } else if (symbol("/")) {
-            const double divisor = unary();
-            if (divisor == 0)
-                fail("DIVIDE BY ZERO", at);
-            value = checked(value / divisor, at);
-        } else {
-            return value;
-        }
-    }
-}
-
-double Interpreter::unary()
-{
-    skipBlanks();
-    if (symbol("-"))
-        return -unary();
-    if (symbol("+"))
-        return unary();
-    return power();
-}
-
-double Interpreter::power()
-{
-    double value = primary();
-    for (;;) {
-        skipBlanks();
-        const std::size_t at = pos_.pos;
-        if (!symbol("**"))
-            return value;
-        // Left to right like the other operators; the exponent may carry its own sign.
-        skipBlanks();
-        const bool negative = symbol("-");
-        if (!negative)
-            symbol("+");
-        const double exponent = negative ? -primary() : primary();
-        if (value == 0 && exponent < 0)
-            fail("DIVIDE BY ZERO", at);
-        if (value < 0 && exponent != std::trunc(exponent))
-            fail("BAD ARGUMENT", at);
-        value = checked(std::pow(value, exponent), at);
-    }
-}
-
-double Interpreter::primary()
-{
-    skipBlanks();
-    const std::size_t at = pos_.pos;
-    const char c = peek();
-    if (symbol("(")) {
-        const double value = expression();
-        skipBlanks();
-        if (!symbol(")"))
-            fail("BAD SYNTAX");
-        return value;
-    }
-    if (isDigit(c) || (c == '.' && pos_.pos + 1 < text().size() && isDigit(text()[pos_.pos + 1])))
-        return number();
-    if (!isLetter(c))
-        fail("BAD SYNTAX");
-    const std::string name = identifier();
-    skipBlanks();
-    if (peek() == '(')
-        return function(name, at);
-    if (name == "PI")
-        return 3.1415926;
-    if (name == "RND") {
-        rndState_ ^= rndState_ << 13;
-        rndState_ ^= rndState_ >> 17;
-        rndState_ ^= rndState_ << 5;
-        return roundToBoardPrecision(rndState_ / 4294967296.0);
-    }
-    return variable(name);
-}
-
-double Interpreter::function(const std::string& name, std::size_t at)
-{
-    static const char* const kNames[] = {"ABS", "INT", "SGN", "SQR", "NOT", "LOG", "EXP", "SIN", "COS", "TAN", "ATN"};
-    const auto known = std::find_if(std::begin(kNames), std::end(kNames), [&](const char* n) { return name == n; });
-    if (known == std::end(kNames))
-        fail("BAD SYNTAX", at);
-    symbol("(");
-    const std::size_t argAt = pos_.pos;
-    const double x = expression();
-    skipBlanks();
-    if (!symbol(")"))
-        fail("BAD SYNTAX");
-    switch (known - std::begin(kNames)) {
-    case 0: return std::fabs(x);
-    case 1: return std::trunc(x);
-    case 2: return x > 0 ? 1 : (x < 0 ? -1 : 0);
-    case 3:
-        if (x < 0)
-            fail("BAD ARGUMENT", argAt);
-        return checked(std::sqrt(x), argAt);
-    case 4: return kTrue - toWord(x, argAt);
-    case 5:
-        if (x <= 0)
-            fail("BAD ARGUMENT", argAt);
-        return checked(std::log(x), argAt);
-    case 6: return checked(std::exp(x), argAt);
-    case 7: return checked(std::sin(x), argAt);
-    case 8: return checked(std::cos(x), argAt);
-    case 9: return checked(std::tan(x), argAt);
-    default: return checked(std::atan(x), argAt);
-    }
-}
-
-double Interpreter::number()
-{
-    const std::string& t = text();
-    const std::size_t start = pos_.pos;
-    std::size_t i = start;
-    while (i < t.size() && isHexDigit(t[i]))
-        ++i;
-    if (i < t.size() && upper(t[i]) == 'H' && !(i + 1 < t.size() && (isLetter(t[i + 1]) || isDigit(t[i + 1])))) {
-        double value = 0;
-        for (std::size_t k = start; k < i; ++k) {
-            const char d = upper(t[k]);
-            value = value * 16 + (isDigit(d) ? d - '0' : d - 'A' + 10);
-        }
-        pos_.pos = i + 1;
-        return checked(value, start);
-    }
-    i = start;
-    while (i < t.size() && isDigit(t[i]))
-        ++i;
-    if (i < t.size() && t[i] == '.') {
-        ++i;
-        while (i < t.size() && isDigit(t[i]))
-            ++i;
-    }
-    if (i < t.size() && upper(t[i]) == 'E') {
-        std::size_t j = i + 1;
-        if (j < t.size() && (t[j] == '+' || t[j] == '-'))
-            ++j;
-        if (j < t.size() && isDigit(t[j])) {
-            while (j < t.size() && isDigit(t[j]))
-                ++j;
-            i = j;
-        }
-    }
-    pos_.pos = i;
-    return checked(std::strtod(t.substr(start, i - start).c_str(), nullptr), start);
 }
 
 } // namespace basic52sim

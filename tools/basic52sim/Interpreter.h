@@ -1,5 +1,6 @@
 #pragma once
 
+#include "basic52sim/Keywords.h"
 #include "basic52sim/Output.h"
 #include "basic52sim/ProgramStore.h"
 
@@ -13,18 +14,22 @@ namespace basic52sim {
 // Runs the board's BASIC: one direct line typed at the prompt, or the stored program, a few
 // statements at a time so that the caller can keep the line served (and notice Control C) while a
 // program runs. Lines are parsed while they run, as the board does, so a faulty line is only
-// reported when it is reached.
+// reported when it is reached. Every line it runs is in its stored form (see Tokeniser.h), so
+// the columns it reports are columns of the listed line.
+//
+// The statements (Interpreter.cpp) and the expressions (Expression.cpp) are one class because
+// they all move the same cursor through the line being run.
 class Interpreter final {
 public:
     enum class Status { Idle, Running, Ended, Stopped, Failed };
 
-    // Where and why a run ended with an error.
+    // Where and why a run ended with an error or a stop.
     struct Fault {
-        std::string message;    // the board's text, e.g. "BAD SYNTAX"
+        std::string message;    // the board's text, e.g. "BAD SYNTAX"; empty for a stop
         bool inProgram = false; // false: in the direct line
         unsigned line = 0;
-        std::string text;       // the faulty line's text (after its number)
-        std::size_t column = 0; // position of the fault in text
+        std::string text;       // the line's stored text (after its number)
+        std::size_t column = 0; // where in text the board stopped reading
     };
 
     Interpreter(const ProgramStore& program, Output& out);
@@ -50,11 +55,10 @@ public:
 
     Status status() const { return status_; }
     bool running() const { return status_ == Status::Running; }
-    // Whether execution stands in the stored program rather than in the direct line.
-    bool inProgram() const { return !pos_.direct; }
     // Whether this run has been in the stored program (RUN, CONT, or a jump from the direct line).
     bool enteredProgram() const { return enteredProgram_; }
     unsigned currentLine() const;
+    // After an error: where and why; after a stop: where.
     const Fault& fault() const { return fault_; }
 
     // For tests: a variable's value (0 when never assigned, as on the board).
@@ -100,13 +104,15 @@ private:
     void doFor();
     void doNext();
     bool skipToElse();
+    void printItem();
+    void printSpacing(bool tab);
 
     // Scanning
     void skipBlanks();
     bool atEnd() const;
     char peek() const;
-    bool keyword(const char* word);
-    bool peekKeyword(const char* word) const;
+    const Keyword* peekKeyword() const;
+    bool keyword(Token token);
     bool symbol(const char* s);
     std::string identifier();
     unsigned lineNumberLiteral();
@@ -121,7 +127,7 @@ private:
     double power();
     double primary();
     double number();
-    double function(const std::string& name, std::size_t at);
+    double function(Token token);
     double checked(double value, std::size_t at) const;
     std::uint16_t toWord(double value, std::size_t at) const;
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace basic52sim {
 
@@ -40,27 +41,23 @@ double roundToBoardPrecision(double value)
 
 std::string formatNumber(double value)
 {
+    if (value == 0.0)
+        return " 0 ";
     std::string out(1, value < 0 ? '-' : ' ');
-    if (value == 0.0) {
-        out = " 0 ";
-        return out;
-    }
     std::string digits;
     int exponent = 0;
     splitDigits(value, digits, exponent);
     const int count = static_cast<int>(digits.size());
-    if (exponent > kDigits || exponent < -4) {
+    if (exponent < 0 || exponent > kDigits) {
+        // Below 0.1 and above 99999999: one digit, the point, at least one more digit, a blank,
+        // and the exponent with its sign and without leading zeros.
         out += digits[0];
-        if (count > 1) {
-            out += '.';
-            out += digits.substr(1);
-        }
-        char exp[16];
-        std::snprintf(exp, sizeof exp, " E%+03d", exponent - 1);
-        out += exp;
-    } else if (exponent <= 0) {
         out += '.';
-        out.append(static_cast<std::size_t>(-exponent), '0');
+        out += count > 1 ? digits.substr(1) : "0";
+        out += exponent - 1 < 0 ? " E-" : " E+";
+        out += std::to_string(std::abs(exponent - 1));
+    } else if (exponent == 0) {
+        out += '.';
         out += digits;
     } else if (count <= exponent) {
         out += digits;

@@ -5,15 +5,16 @@
 
 namespace basic52sim {
 
-// The numbered program lines, kept in line-number order. Lines are stored as typed (after the
-// number), because the board checks a line only when it runs.
+// The numbered program lines, kept in line-number order, each in its stored form (see
+// Tokeniser.h). The board checks a line only when it runs, so any text is stored.
 class ProgramStore final {
 public:
     using Lines = std::map<unsigned, std::string>;
 
     static constexpr unsigned kMaxLineNumber = 65535;
 
-    // Stores text under number, replacing an earlier line; blank text deletes the line.
+    // Stores text (in its stored form) under number, replacing an earlier line; blank text deletes
+    // the line.
     void store(unsigned number, const std::string& text);
     void clear() { lines_.clear(); }
     bool empty() const { return lines_.empty(); }

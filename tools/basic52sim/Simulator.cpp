@@ -47,7 +47,7 @@ std::string errnoText(const std::string& what)
 } // namespace
 
 Simulator::Simulator(const Options& options)
-    : options_(options), board_(Board::Settings{options.autobaud, options.burstLoss})
+    : options_(options), board_(Board::Settings{options.autobaud, options.burstLoss, options.maxLine})
 {
     if (options_.baud > 0)
         byteTime_ = std::chrono::nanoseconds((10'000'000'000LL + options_.baud - 1) / options_.baud);
