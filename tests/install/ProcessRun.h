@@ -15,7 +15,8 @@ struct ProcessRun {
 };
 
 ProcessRun runProgram(const QString& program, const QStringList& args,
-                      const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(), int timeoutMs = 120000);
+                      const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                      int timeoutMs = 120000);
 
 // The path of a program on PATH, empty when it is missing.
 QString findTool(const QString& name);

@@ -227,7 +227,8 @@ private slots:
         const ProcessRun run = runProgram(program, {}, env);
         QVERIFY2(run.ok() && run.output.contains("first-activation"), run.output.constData());
 
-        const QString helpFolder = QFileInfo(program).absolutePath() + QStringLiteral("/../share/taloma-terminal/help/");
+        const QString helpFolder =
+            QFileInfo(program).absolutePath() + QStringLiteral("/../share/taloma-terminal/help/");
         for (const QString& doc : {QStringLiteral("Taloma-Terminal.html"), QStringLiteral("Taloma-BASIC.html")}) {
             const QByteArray bytes = readFile(helpFolder + doc);
             QVERIFY2(!bytes.isEmpty(), qPrintable(helpFolder + doc));
