@@ -4,6 +4,7 @@
 #   ./dev.sh test   build and run every test headless, then the sanitizer builds' tests and a short fuzzing run
 #   ./dev.sh fuzz [SECONDS]   build the fuzz targets with clang and run each for SECONDS (60)
 #   ./dev.sh bench  build and run the benchmarks (they print figures, they do not pass or fail)
+#   ./dev.sh package  build the Debian package taloma-terminal_<version>_amd64.deb into build/package/
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$PWD
@@ -16,9 +17,13 @@ export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file
 export CCACHE_NOHASHDIR=true
 
 PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev libjpeg62-turbo-dev)
-# What only the tests need: a virtual display, clang with its sanitizer runtimes for fuzzing, and pdftotext
-# to read printed listings back.
-TEST_PACKAGES=(xvfb xauth clang libclang-rt-dev llvm poppler-utils)
+# What the package build needs besides: dpkg-shlibdeps finds the package's dependencies, among the files
+# that `file` names as programs.
+PACKAGE_PACKAGES=(dpkg-dev file)
+# What only the tests need: a virtual display, clang with its sanitizer runtimes for fuzzing, pdftotext
+# to read printed listings back, the desktop's checks of the installed files and lintian for the package.
+TEST_PACKAGES=(xvfb xauth clang libclang-rt-dev llvm poppler-utils
+    desktop-file-utils appstream mandoc shared-mime-info lintian "${PACKAGE_PACKAGES[@]}")
 
 # Installs what is missing of the base packages and of the lists given.
 ensure_packages() {
@@ -139,6 +144,13 @@ fuzz)
     ensure_packages "${TEST_PACKAGES[@]}"
     fuzz "$@"
     ;;
+package)
+    ensure_packages "${PACKAGE_PACKAGES[@]}"
+    # Only what the package holds; `cpack` builds nothing itself.
+    build taloma-terminal taloma-basic basic52-sim
+    (cd "$BUILD" && cpack -G DEB)
+    ls "$BUILD"/package/taloma-terminal_*_amd64.deb
+    ;;
 bench)
     ensure_packages
     build
@@ -149,7 +161,7 @@ bench)
     done
     ;;
 *)
-    echo "usage: $0 run|test|bench|fuzz [SECONDS]" >&2
+    echo "usage: $0 run|test|bench|package|fuzz [SECONDS]" >&2
     exit 2
     ;;
 esac
