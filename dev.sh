@@ -15,7 +15,10 @@ export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file
 # the checkout's folder; with it left out of the hash, a fresh clone elsewhere hits them too.
 export CCACHE_NOHASHDIR=true
 
-PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev libjpeg62-turbo-dev)
+# adwaita-icon-theme: the desktop pictures of the standard commands (open, save, cut ...), also on a
+# machine without a desktop of its own; the program's own drawings stand in where a theme has none.
+PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev libjpeg62-turbo-dev
+    adwaita-icon-theme)
 # What only the tests need: a virtual display, clang with its sanitizer runtimes for fuzzing, and pdftotext
 # to read printed listings back.
 TEST_PACKAGES=(xvfb xauth clang libclang-rt-dev llvm poppler-utils)
