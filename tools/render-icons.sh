@@ -19,9 +19,9 @@ render() { # svg size png
 for svg in *.svg; do
     name=${svg%.svg}
     if [ "$name" = taloma-terminal ]; then
-        for size in 16 24 32 48 64 128 256; do render "$svg" "$size" "$name-$size.png"; done
+        for size in 16 20 24 32 48 64 128 256; do render "$svg" "$size" "$name-$size.png"; done
     else
-        for size in 16 24 32 48; do render "$svg" "$size" "$name-$size.png"; done
+        for size in 16 20 24 32 48; do render "$svg" "$size" "$name-$size.png"; done
     fi
 done
 

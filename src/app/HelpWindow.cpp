@@ -61,10 +61,15 @@ QString HelpWindow::documentPath(const QString& fileName)
 
 QRect HelpWindow::placeBeside(const QRect& mainFrame, QSize wanted, const QRect& screen)
 {
-    const int width = std::min(wanted.width(), screen.width());
+    // Narrower than this, the help is better read over the main window than beside it.
+    constexpr int narrowest = 420;
+    int width = std::min(wanted.width(), screen.width());
     const int height = std::min(wanted.height(), screen.height());
     const int roomRight = screen.x() + screen.width() - (mainFrame.x() + mainFrame.width());
     const int roomLeft = mainFrame.x() - screen.x();
+    const int roomBeside = std::max(roomRight, roomLeft);
+    if (roomBeside < width && roomBeside >= std::min(narrowest, width))
+        width = roomBeside;
     int x;
     if (roomRight >= width)
         x = mainFrame.x() + mainFrame.width();

@@ -31,8 +31,9 @@ public:
     static QString englishName(const QString& fileName);
 
     // Where a window of the frame size wanted goes so that it lies wholly on the screen's free area:
-    // right of the main window, else left of it, else as far from its middle as the screen allows; top
-    // edge level with the main window's where the screen allows. Sizes larger than the screen shrink.
+    // right of the main window, else left of it, narrowed to the larger side's room when that is still
+    // wide enough to read, else over the main window at the screen's edge with more room; top edge level
+    // with the main window's where the screen allows. Sizes larger than the screen shrink.
     static QRect placeBeside(const QRect& mainFrame, QSize wanted, const QRect& screen);
 
     QTextBrowser* browser() const { return m_browser; }

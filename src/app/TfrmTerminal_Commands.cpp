@@ -365,7 +365,7 @@ void TfrmTerminal::buildToolbars()
     const auto bar = [this](const char* name, const char* title) {
         auto* b = new QToolBar(QString::fromUtf8(title), this);
         b->setObjectName(QLatin1String(name));
-        b->setIconSize(QSize(24, 24));
+        b->setIconSize(QSize(20, 20));
         b->setMovable(true);
         b->setFloatable(true);
         return b;

@@ -12,7 +12,7 @@ namespace Icons {
 
 namespace {
 
-constexpr std::initializer_list<int> ButtonSizes{16, 24, 32, 48};
+constexpr std::initializer_list<int> ButtonSizes{16, 20, 24, 32, 48};
 constexpr std::initializer_list<int> ApplicationSizes{16, 24, 32, 48, 64, 128, 256};
 
 QString picturePath(const QString& name, int size)

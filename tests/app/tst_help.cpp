@@ -149,10 +149,16 @@ void HelpTest::placeBeside_keepsTheWindowOnTheScreen_data()
                                        << QRect(900, 50, 640, 680);
     QTest::newRow("room on the left only") << QRect(1000, 50, 800, 600) << QSize(640, 680) << screen
                                            << QRect(360, 50, 640, 680);
-    QTest::newRow("no room: the larger side, at the screen's edge")
+    QTest::newRow("narrowed to the room on the right")
+        << QRect(100, 50, 1300, 600) << QSize(640, 680) << screen << QRect(1400, 50, 520, 680);
+    QTest::newRow("narrowed to the room on the left")
+        << QRect(450, 50, 1300, 600) << QSize(640, 680) << screen << QRect(0, 50, 450, 680);
+    QTest::newRow("too narrow beside: over the main window at the edge with more room")
         << QRect(100, 50, 1500, 600) << QSize(640, 680) << screen << QRect(1280, 50, 640, 680);
-    QTest::newRow("no room, more on the left") << QRect(400, 50, 1500, 600) << QSize(640, 680) << screen
-                                               << QRect(0, 50, 640, 680);
+    QTest::newRow("too narrow beside, more on the left")
+        << QRect(400, 50, 1500, 600) << QSize(640, 680) << screen << QRect(0, 50, 640, 680);
+    QTest::newRow("a small window wanted fits a small room")
+        << QRect(100, 50, 1500, 600) << QSize(300, 300) << screen << QRect(1600, 50, 300, 300);
     QTest::newRow("low main window: lifted to fit") << QRect(100, 700, 800, 300) << QSize(640, 680) << screen
                                                     << QRect(900, 360, 640, 680);
     QTest::newRow("main window above the screen's top") << QRect(100, -80, 800, 600) << QSize(640, 680) << screen

@@ -34,7 +34,7 @@ void IconsTest::everyDrawing_isRenderedAtEveryButtonSize()
     const QStringList names = drawings();
     QVERIFY(names.size() >= 20);
     for (const QString& name : names) {
-        for (int size : {16, 24, 32, 48}) {
+        for (int size : {16, 20, 24, 32, 48}) {
             const QImage picture(QStringLiteral(":/icons/%1-%2.png").arg(name).arg(size));
             QVERIFY2(!picture.isNull(), qPrintable(QStringLiteral("%1 at %2").arg(name).arg(size)));
             QCOMPARE(picture.size(), QSize(size, size));
@@ -65,7 +65,7 @@ void IconsTest::ownPicture_carriesItsDisabledLook()
 {
     const QIcon icon = Icons::own(QStringLiteral("taloma-port-open"));
     QVERIFY(!icon.isNull());
-    for (int size : {16, 24}) {
+    for (int size : {16, 20, 24}) {
         const QImage normal = icon.pixmap(size, size, QIcon::Normal).toImage().convertToFormat(QImage::Format_ARGB32);
         const QImage disabled =
             icon.pixmap(size, size, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
