@@ -12,7 +12,8 @@ render() { # svg size png
     else
         local w
         w=$(sed -n 's/.*<svg[^>]* width="\([0-9]*\)".*/\1/p' "$1" | head -1)
-        convert -background none -density $((96 * $2 / w)) "$1" -resize "$2x$2" PNG32:"$3"
+        convert -background none -density $((96 * $2 / w)) "$1" -resize "$2x$2" -strip \
+            -define png:exclude-chunk=date,time PNG32:"$3"
     fi
 }
 
