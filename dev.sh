@@ -16,7 +16,10 @@ export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file
 # the checkout's folder; with it left out of the hash, a fresh clone elsewhere hits them too.
 export CCACHE_NOHASHDIR=true
 
-PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev libjpeg62-turbo-dev)
+# adwaita-icon-theme: the desktop pictures of the standard commands (open, save, cut ...), also on a
+# machine without a desktop of its own; the program's own drawings stand in where a theme has none.
+PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev libjpeg62-turbo-dev
+    adwaita-icon-theme)
 # What the package build needs besides: dpkg-shlibdeps finds the package's dependencies, among the files
 # that `file` names as programs.
 PACKAGE_PACKAGES=(dpkg-dev file)

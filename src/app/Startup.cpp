@@ -17,6 +17,7 @@
 #include "dialogs/TfrmTab.h"
 #include "dialogs/Update_Unit.h"
 #include "platform/HandOver.h"
+#include "platform/Icons.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "settings/GlobVar_Unit.h"
@@ -151,6 +152,7 @@ int RunProgram(int argc, char** argv)
     Application app(argc, argv);
     Application::setApplicationName(QStringLiteral("Taloma-Terminal"));
     Application::setQuitOnLastWindowClosed(false);
+    Application::setWindowIcon(Icons::application()); // the splash comes before the main window
 
     SingleInstance guard;
     if (!guard.acquire())

@@ -1,6 +1,7 @@
 #include "TfrmTerminal.h"
 
 #include "HelpWindow.h"
+#include "platform/Icons.h"
 #include "sprache.h"
 #include "StatusBar.h"
 #include "platform/StringTable.h"
@@ -48,6 +49,8 @@ TfrmTerminal::TfrmTerminal(const QStringList& arguments, QWidget* parent) : QMai
 {
     setObjectName(QStringLiteral("frmTerminal"));
     setWindowTitle(QStringLiteral("Terminal - 8052 AH-Basic"));
+    // Every window of the program (dialogs, help, splash) carries the program's icon.
+    QApplication::setWindowIcon(Icons::application());
     setMinimumSize(400, 333);
     move(195, 115);
     resize(752, 566);
@@ -383,7 +386,7 @@ void TfrmTerminal::mnuEnglishClick() { setLanguage(2, true); }
 void TfrmTerminal::showHelp(const QString& document, const QString& topic)
 {
     HelpFile = document;
-    HelpWindow::instance().showDocument(document, topic);
+    HelpWindow::instance().showDocument(document, topic, Language != 1, this);
 }
 
 void TfrmTerminal::mnuInhaltClick() { showHelp(QStringLiteral("Taloma-Terminal.html"), QString()); }

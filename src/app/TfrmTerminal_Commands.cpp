@@ -5,6 +5,7 @@
 #include "settings/GlobVar_Unit.h"
 #include "sprache.h"
 #include "TfrmTerminal.h"
+#include "platform/Icons.h"
 #include "platform/StringTable.h"
 
 #include "platform/Prompts.h"
@@ -13,14 +14,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
 #include <initializer_list>
-
-// The button pictures are compiled into the library; a static library needs them registered by hand.
-static void initIconResource() { Q_INIT_RESOURCE(icons); }
 
 namespace {
 
@@ -123,14 +120,13 @@ const std::initializer_list<MenuTable>& mainMenu()
     return menus;
 }
 
-// A toolbar button: its picture is one of the style's standard pictures or one of the program's own.
+// A toolbar button: its picture by name (see Icons::named); the menu item it runs shows the same.
 // A button runs the menu item it names (which does nothing while disabled), or its own command.
 struct ButtonRow {
     Field field = nullptr; // nullptr: a separator
     const char* name = nullptr;
     int tag = 0;
-    int standardIcon = -1;
-    const char* picture = nullptr;
+    const char* icon = nullptr;
     unsigned flags = 0;
     Field runs = nullptr;
     Handler handler = nullptr;
@@ -151,45 +147,45 @@ const std::initializer_list<ToolbarTable>& toolbars()
     static const std::initializer_list<ToolbarTable> bars{
         {&T::tbStandard, "tbStandard", "Standard",
          {
-             {&T::tbnNew, "tbnNew", 501, QStyle::SP_FileIcon, nullptr, 0, &T::mnuNew},
-             {&T::tbnOpen, "tbnOpen", 502, QStyle::SP_DialogOpenButton, nullptr, 0, &T::mnuOpen},
-             {&T::tbnSave, "tbnSave", 503, QStyle::SP_DialogSaveButton, nullptr, Disabled, &T::mnuSave},
-             {&T::tbnSaveAs, "tbnSaveAs", 504, -1, ":/icons/saveas.png", 0, &T::mnuSaveAs},
-             {&T::tbnClose, "tbnClose", 505, QStyle::SP_DialogCloseButton, nullptr, Disabled, &T::mnuClose},
+             {&T::tbnNew, "tbnNew", 501, "document-new", 0, &T::mnuNew},
+             {&T::tbnOpen, "tbnOpen", 502, "document-open", 0, &T::mnuOpen},
+             {&T::tbnSave, "tbnSave", 503, "document-save", Disabled, &T::mnuSave},
+             {&T::tbnSaveAs, "tbnSaveAs", 504, "document-save-as", 0, &T::mnuSaveAs},
+             {&T::tbnClose, "tbnClose", 505, "document-close", Disabled, &T::mnuClose},
              Gap,
-             {&T::tbnDrucken, "tbnDrucken", 506, -1, ":/icons/print.png", 0, &T::mnuDrucken},
+             {&T::tbnDrucken, "tbnDrucken", 506, "document-print", 0, &T::mnuDrucken},
              Gap,
-             {&T::tbnUndo, "tbnUndo", 507, QStyle::SP_ArrowBack, nullptr, Disabled, &T::mnuUndo},
-             {&T::tbnRedo, "tbnRedo", 508, QStyle::SP_ArrowForward, nullptr, Disabled, &T::mnuRedo},
+             {&T::tbnUndo, "tbnUndo", 507, "edit-undo", Disabled, &T::mnuUndo},
+             {&T::tbnRedo, "tbnRedo", 508, "edit-redo", Disabled, &T::mnuRedo},
              Gap,
-             {&T::tbnAuschneiden, "tbnAuschneiden", 509, -1, ":/icons/cut.png", 0, &T::EditCut1},
-             {&T::tbnKopieren, "tbnKopieren", 510, -1, ":/icons/copy.png", 0, &T::EditCopy1},
-             {&T::tbnEinfuegen, "tbnEinfuegen", 511, -1, ":/icons/paste.png", 0, &T::EditPaste1},
-             {&T::tbnClear, "tbnClear", 512, QStyle::SP_TrashIcon, nullptr, 0, &T::mnuClear},
+             {&T::tbnAuschneiden, "tbnAuschneiden", 509, "edit-cut", 0, &T::EditCut1},
+             {&T::tbnKopieren, "tbnKopieren", 510, "edit-copy", 0, &T::EditCopy1},
+             {&T::tbnEinfuegen, "tbnEinfuegen", 511, "edit-paste", 0, &T::EditPaste1},
+             {&T::tbnClear, "tbnClear", 512, "edit-clear", 0, &T::mnuClear},
              Gap,
-             {&T::tbnSelectAll, "tbnSelectAll", 513, -1, ":/icons/selectall.png", 0, nullptr,
+             {&T::tbnSelectAll, "tbnSelectAll", 513, "edit-select-all", 0, nullptr,
               &T::tbnSelectAllClick},
          }},
         {&T::tbSteuerung, "tbSteuerung", "Steuerung",
          {
-             {&T::tbnCommOpen, "tbnCommOpen", 514, QStyle::SP_MediaPlay},
-             {&T::tbnCommClose, "tbnCommClose", 515, QStyle::SP_MediaStop, nullptr, Disabled},
+             {&T::tbnCommOpen, "tbnCommOpen", 514, "taloma-port-open"},
+             {&T::tbnCommClose, "tbnCommClose", 515, "taloma-port-close", Disabled},
              Gap,
-             {&T::tbnTransmit, "tbnTransmit", 516, QStyle::SP_ArrowRight, nullptr, Disabled},
-             {&T::tbnBreak, "tbnBreak", 517, -1, ":/icons/break.png", Disabled},
+             {&T::tbnTransmit, "tbnTransmit", 516, "taloma-transmit", Disabled},
+             {&T::tbnBreak, "tbnBreak", 517, "taloma-break", Disabled},
              Gap,
-             {&T::tbnEinstellungen, "tbnEinstellungen", 518, QStyle::SP_FileDialogDetailedView, nullptr, 0,
+             {&T::tbnEinstellungen, "tbnEinstellungen", 518, "taloma-port-settings", 0,
               &T::mnuEinstellungen},
-             {&T::tbnEnvironmnet, "tbnEnvironmnet", 519, QStyle::SP_ComputerIcon, nullptr, 0,
+             {&T::tbnEnvironmnet, "tbnEnvironmnet", 519, "taloma-environment", 0,
               &T::mnuUmgebungsoptionen},
              Gap,
-             {&T::tbnAutoNum, "tbnAutoNum", 520, -1, ":/icons/autonumber.png", Disabled | Checkable,
+             {&T::tbnAutoNum, "tbnAutoNum", 520, "taloma-autonumber", Disabled | Checkable,
               &T::mnuAutoNumber},
-             {&T::tbnRenumber, "tbnRenumber", 521, -1, ":/icons/renumber.png", 0, &T::mnuReNumber},
-             {&T::tbnZNSort, "tbnZNSort", 522, -1, ":/icons/sort.png", 0, &T::mnuSort},
+             {&T::tbnRenumber, "tbnRenumber", 521, "taloma-renumber", 0, &T::mnuReNumber},
+             {&T::tbnZNSort, "tbnZNSort", 522, "taloma-sort", 0, &T::mnuSort},
              Gap,
-             {&T::tbnEmpty, "tbnEmpty", 0, -1, nullptr, Disabled},
-             {&T::tbnExit, "tbnExit", 530, -1, ":/icons/exit.png", 0, &T::mnuBeenden},
+             {&T::tbnEmpty, "tbnEmpty", 0, nullptr, Disabled},
+             {&T::tbnExit, "tbnExit", 530, "taloma-exit", 0, &T::mnuBeenden},
          }},
     };
     return bars;
@@ -365,7 +361,7 @@ void TfrmTerminal::buildPopupMenus()
 
 void TfrmTerminal::buildToolbars()
 {
-    initIconResource();
+    using T = TfrmTerminal;
     const auto bar = [this](const char* name, const char* title) {
         auto* b = new QToolBar(QString::fromUtf8(title), this);
         b->setObjectName(QLatin1String(name));
@@ -388,10 +384,7 @@ void TfrmTerminal::buildToolbars()
                 toolbar->addSeparator();
                 continue;
             }
-            const QIcon icon = row.picture ? QIcon(QString::fromLatin1(row.picture))
-                               : row.standardIcon >= 0
-                                   ? style()->standardIcon(QStyle::StandardPixmap(row.standardIcon))
-                                   : QIcon();
+            const QIcon icon = row.icon ? Icons::named(QLatin1String(row.icon)) : QIcon();
             // The hint is also the button's text, which the toolbar shows in its overflow menu; a button
             // without a tag (the spacer) has neither.
             const QString hint = row.tag ? StringTable::LoadStr(row.tag) : QString();
@@ -403,13 +396,30 @@ void TfrmTerminal::buildToolbars()
             applyFlags(a, row.flags);
             toolbar->addAction(a);
             this->*row.field = a;
-            if (row.runs)
+            if (row.runs) {
                 connect(a, &QAction::triggered, this, [menuItem = this->*row.runs] { runMenuItem(menuItem); });
+                (this->*row.runs)->setIcon(icon);
+            }
             else if (row.handler)
                 connectCommand(a, row.handler);
         }
         addToolBar(Qt::TopToolBarArea, toolbar);
     }
+
+    // Menu items without a button of their own; a theme without the picture leaves the item plain.
+    const std::initializer_list<std::pair<Field, const char*>> menuPictures{
+        {&T::mnuDruckvorschau, "document-print-preview"},
+        {&T::mnuFontFarbenTerminal, "preferences-desktop-font"},
+        {&T::mnuFontFarbenEditor, "preferences-desktop-font"},
+        {&T::mnuComPort, "taloma-port-settings"},
+        {&T::mnuFTasten, "taloma-function-keys"},
+        {&T::mnuInhalt, "help-contents"},
+        {&T::mnuBasicReferenz, "help-browser"},
+        {&T::mnuUpdate, "system-software-update"},
+        {&T::mnuInfo, "help-about"},
+    };
+    for (const auto& [field, name] : menuPictures)
+        (this->*field)->setIcon(Icons::named(QLatin1String(name)));
 
     tbnOpen->setMenu(popmnuDL);
     if (auto* tb = qobject_cast<QToolButton*>(tbStandard->widgetForAction(tbnOpen)))

@@ -14,6 +14,5 @@ list(APPEND UI_SOURCES
     app/TfrmTerminal_Basic.cpp
     app/TfrmTerminal_Printing.cpp
     app/TfrmTerminal_Commands.cpp
-    ../resources/icons.qrc
     app/Startup.h app/Startup.cpp
 )

@@ -12,6 +12,8 @@ list(APPEND CORE_SOURCES
     platform/Version.h platform/Version.cpp
     platform/SystemInfo.h platform/SystemInfo.cpp
     ../resources/taloma.qrc
+    platform/Icons.h platform/Icons.cpp
+    ../resources/icons.qrc
 )
 # Stand-ins for the program's embedded string resource and for Windows colour values, as stored in
 # the settings.

@@ -1,6 +1,7 @@
 // The main window's frame, its settings and its language switch, driven through its controls.
 
 #include "settings/GlobVar_Unit.h"
+#include "app/HelpWindow.h"
 #include "app/QtPrompts.h"
 #include "app/Startup.h"
 #include "app/StatusBar.h"
@@ -58,6 +59,7 @@ private slots:
     void menuItems_matchTheDesign();
     void toolbarButtons_matchTheDesign_data();
     void toolbarButtons_matchTheDesign();
+    void menuItemsAndWindows_showThePictures();
     void disabledMenuItem_doesNothingFromButtonOrCode();
     void statusPanels_atStartAndAfterResize();
 
@@ -263,10 +265,34 @@ void MainWindowTest::toolbarButtons_matchTheDesign()
         // Every button but the spacer shows a picture.
         if (a->objectName() != "tbnEmpty")
             QVERIFY2(!a->icon().pixmap(20, 20).isNull(), qPrintable(a->objectName()));
+        // The port and exit buttons are the program's own pictures: a plug, never a media player's.
+        if (a->objectName() == "tbnCommOpen" || a->objectName() == "tbnExit")
+            QVERIFY(a->icon().name().isEmpty());
         QCOMPARE(a->isEnabled(), !disabled.contains(a->objectName()));
         if (hints.contains(a->objectName()))
             QCOMPARE(a->toolTip(), hints.value(a->objectName()));
     }
+}
+
+void MainWindowTest::menuItemsAndWindows_showThePictures()
+{
+    createWindow();
+    // A menu item that a button runs shows the button's picture.
+    for (const auto& [item, button] : {std::pair{"mnuSaveAs", "tbnSaveAs"}, std::pair{"mnuSort", "tbnZNSort"},
+                                       std::pair{"mnuBeenden", "tbnExit"}}) {
+        const QImage expected = action(button)->icon().pixmap(16).toImage();
+        QVERIFY2(!expected.isNull(), button);
+        QCOMPARE(action(item)->icon().pixmap(16).toImage(), expected);
+    }
+    QVERIFY(!action("mnuFTasten")->icon().isNull());
+    // The application icon stands on every window the program opens, the help included.
+    QVERIFY(!QApplication::windowIcon().isNull());
+    QVERIFY(QApplication::windowIcon().availableSizes().contains(QSize(256, 256)));
+    QVERIFY(runMenuItem(action("mnuInhalt")));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isWindow() && w->isVisible())
+            QVERIFY2(!w->windowIcon().isNull(), qPrintable(w->objectName()));
+    HelpWindow::instance().hide();
 }
 
 void MainWindowTest::disabledMenuItem_doesNothingFromButtonOrCode()
