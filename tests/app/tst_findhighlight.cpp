@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -64,6 +65,7 @@ private slots:
     void find_nextPreviousWrapInBothPanes();
     void find_incrementalKeepsThePlaceAndReportsMisses();
     void find_keysOpenAndCloseTheBar();
+    void find_fromTheMenuKeepsTheKeyboardInTheField();
     void find_followsThePageAndTheLanguage();
 
     void highlight_savesByteForByte_data();
@@ -240,6 +242,27 @@ void FindHighlightTest::find_keysOpenAndCloseTheBar()
         QCOMPARE(placeOf(p), 0);
         QCOMPARE(p->toPlainText(), QString("one two one"));
     }
+}
+
+void FindHighlightTest::find_fromTheMenuKeepsTheKeyboardInTheField()
+{
+    createWindow();
+    m_window->MemoT->setFocus();
+    // Chosen with the mouse: the menu closes, then the item runs; the window gives the keyboard back
+    // to a pane once the menu has gone, which must not be the bar's pane.
+    auto* edit = m_window->findChild<QMenu*>("mnuBearbeiten");
+    QVERIFY(edit);
+    emit edit->aboutToHide();
+    QVERIFY(runMenuItem(m_window->mnuSuchen));
+    QCoreApplication::processEvents();
+    QTRY_VERIFY(field()->hasFocus());
+    QTest::keyClicks(field(), "x");
+    QCOMPARE(field()->text(), QString("x"));
+    // Closed, the bar no longer holds on to the keyboard.
+    QTest::keyClick(field(), Qt::Key_Escape);
+    emit edit->aboutToHide();
+    QCoreApplication::processEvents();
+    QTRY_VERIFY(m_window->MemoT->hasFocus());
 }
 
 void FindHighlightTest::find_followsThePageAndTheLanguage()
