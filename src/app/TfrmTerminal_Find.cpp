@@ -5,6 +5,7 @@
 #include "TfrmTerminal.h"
 #include "editor/BasicHighlighter.h"
 #include "editor/FindBar.h"
+#include "editor/PaneCommands.h"
 #include "settings/GlobVar_Unit.h"
 
 #include <QAction>
@@ -22,8 +23,11 @@ void TfrmTerminal::connectFinding()
         layout->insertWidget(layout->indexOf(PageControl1) + 1, m_findBar);
     m_findBar->setPane(frontPane());
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { m_findBar->setPane(frontPane()); });
-    // A place found is the pane's selection: the Clear commands follow it.
-    connect(m_findBar, &FindBar::found, this, &TfrmTerminal::TSheetChange);
+    // A place found is the pane's selection and caret: the Clear commands and the caret panel follow.
+    connect(m_findBar, &FindBar::found, this, [this] {
+        TSheetChange();
+        StatusBar1->setPanelText(0, PaneCommands::caretText(frontPane()));
+    });
 
     m_highlighter = new BasicHighlighter(this);
     showHighlighting();

@@ -1,6 +1,7 @@
 // Finding text in both panes, and the editor's colours: what they show, that they never reach the
 // saved file, and how their option is kept.
 
+#include "app/StatusBar.h"
 #include "app/TfrmTerminal.h"
 #include "editor/BasicHighlighter.h"
 #include "editor/FindBar.h"
@@ -278,8 +279,12 @@ void FindHighlightTest::find_followsThePageAndTheLanguage()
     QVERIFY(runMenuItem(m_window->mnuSuchenWeiter));
     QCOMPARE(selected(m_window->RTF), QString("editor"));
     QVERIFY(!m_window->MemoT->textCursor().hasSelection());
-    // A place found is a selection like any other: Clear follows it.
+    // A place found is a selection like any other: Clear follows it, and the caret panel shows where.
     QVERIFY(m_window->mnuClear->isEnabled());
+    QCOMPARE(m_window->StatusBar1->panelText(0), QString("  Z:   1   S:   1"));
+    field()->setText("text");
+    QVERIFY(runMenuItem(m_window->mnuSuchenWeiter));
+    QCOMPARE(m_window->StatusBar1->panelText(0), QString("  Z:   1   S:   8"));
 
     field()->setText("missing");
     QVERIFY(runMenuItem(m_window->mnuSuchenWeiter));
