@@ -223,14 +223,20 @@ bool FindBar::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_field && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
-            close();
-            return true;
-        }
         if (key->key() == Qt::Key_Return && key->modifiers() == Qt::ShiftModifier) {
             findPrevious();
             return true;
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void FindBar::keyPressEvent(QKeyEvent* event)
+{
+    // Esc wherever the keyboard is in the bar: its field, its tick box, its buttons.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -65,6 +65,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The search as the user types: from where the current place starts, so that a longer text keeps

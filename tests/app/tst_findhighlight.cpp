@@ -242,6 +242,13 @@ void FindHighlightTest::find_keysOpenAndCloseTheBar()
         QTest::keyClick(p, Qt::Key_F3);
         QCOMPARE(placeOf(p), 0);
         QCOMPARE(p->toPlainText(), QString("one two one"));
+        // Esc closes the bar also from its tick box.
+        QVERIFY(runMenuItem(m_window->mnuSuchen));
+        auto* matchCase = m_window->findChild<QCheckBox*>("chkFindCase");
+        matchCase->setFocus();
+        QTest::keyClick(matchCase, Qt::Key_Escape);
+        QVERIFY(!m_window->findBar()->isVisible());
+        QTRY_VERIFY(p->hasFocus());
     }
 }
 
