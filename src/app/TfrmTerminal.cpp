@@ -11,6 +11,7 @@
 #include "settings/TRegistry.h"
 
 #include "editor/EditorDocument.h"
+#include "editor/FindBar.h"
 #include "editor/PaneCommands.h"
 #include "platform/Prompts.h"
 #include "serial/PortCodes.h"
@@ -71,6 +72,7 @@ TfrmTerminal::TfrmTerminal(const QStringList& arguments, QWidget* parent) : QMai
     SerComm1->OnClose = [this](TSerCustomComm*) { SerComm1Close(); };
     connectTerminal();
     connectEditing();
+    connectFinding();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -374,6 +376,7 @@ void TfrmTerminal::setLanguage(int language, bool storeChoice)
     HandshakeText = PortCodes::HandshakeText(language);
     StatusBar1->setPanelText(3, QLatin1Char(' ') + HandshakeText);
     lblUeb->setText(language == 1 ? QStringLiteral("ÜB") : QStringLiteral("OV"));
+    m_findBar->applyLanguage();
 }
 
 void TfrmTerminal::mnuDeutschClick() { setLanguage(1, true); }

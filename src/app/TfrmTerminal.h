@@ -18,7 +18,9 @@ class QPlainTextEdit;
 class QTabWidget;
 class QTimer;
 class QToolBar;
+class BasicHighlighter;
 class EditorDocument;
+class FindBar;
 class EditorPrinting;
 class LineChanges;
 class StatusBar;
@@ -319,4 +321,23 @@ public:
 private:
     TfrmEinstellungen* m_settingsDialog = nullptr;
     TfrmComPort* m_portDialog = nullptr;
+
+    // --- finding text in the pane in front, and the editor's colours
+public:
+    // The find bar under the page; F3 and Shift+F3 go to the next and previous place.
+    void mnuSuchenClick();
+    void mnuSuchenWeiterClick();
+    void mnuSuchenZurueckClick();
+    // Switches the editor's colours on or off (EditorHighlight).
+    void mnuSyntaxHighlightClick();
+    QAction *mnuSuchen = nullptr, *mnuSuchenWeiter = nullptr, *mnuSuchenZurueck = nullptr,
+            *mnuSyntaxHighlight = nullptr;
+    FindBar* findBar() const { return m_findBar; }
+
+private:
+    void connectFinding();
+    // The editor's colours and the menu item's tick as EditorHighlight says.
+    void showHighlighting();
+    FindBar* m_findBar = nullptr;
+    BasicHighlighter* m_highlighter = nullptr;
 };

@@ -77,6 +77,11 @@ const std::initializer_list<MenuTable>& mainMenu()
              {&T::mnuClear, "mnuClear", 26, nullptr, Qt::CTRL | Qt::Key_Delete, 0, &T::mnuClearClick},
              Separator,
              {&T::mnuSelectAll, "mnuSelectAll", 27, nullptr, Qt::CTRL | Qt::Key_A, 0, &T::mnuSelectAllClick},
+             Separator,
+             {&T::mnuSuchen, "mnuSuchen", 880, nullptr, Qt::CTRL | Qt::Key_F, 0, &T::mnuSuchenClick},
+             {&T::mnuSuchenWeiter, "mnuSuchenWeiter", 889, nullptr, Qt::Key_F3, 0, &T::mnuSuchenWeiterClick},
+             {&T::mnuSuchenZurueck, "mnuSuchenZurueck", 890, nullptr, Qt::SHIFT | Qt::Key_F3, 0,
+              &T::mnuSuchenZurueckClick},
          }},
         {"mnuTerminal", 40,
          {
@@ -96,6 +101,9 @@ const std::initializer_list<MenuTable>& mainMenu()
              {&T::mnuAutoNumber, "mnuAutoNumber", 63, nullptr, {}, 0, &T::mnuAutoNumberClick},
              {&T::mnuReNumber, "mnuReNumber", 64, nullptr, {}, 0, &T::mnuReNumberClick},
              {&T::mnuSort, "mnuSort", 65, nullptr, {}, 0, &T::mnuSortClick},
+             Separator,
+             {&T::mnuSyntaxHighlight, "mnuSyntaxHighlight", 881, nullptr, {}, Checkable | Checked,
+              &T::mnuSyntaxHighlightClick},
          }},
         {"mnuExtras", 80,
          {

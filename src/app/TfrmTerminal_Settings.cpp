@@ -184,6 +184,11 @@ void TfrmTerminal::LoadSettings()
         TerminalMaxLines = reg.ReadInteger(QStringLiteral("TerminalMaxLines"));
         m_terminal->setMaxLines(TerminalMaxLines);
     }
+    EditorHighlightStored = reg.ValueExists(QStringLiteral("EditorHighlight"));
+    if (EditorHighlightStored) {
+        EditorHighlight = reg.ReadInteger(QStringLiteral("EditorHighlight")) != 0;
+        showHighlighting();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -294,6 +299,8 @@ void TfrmTerminal::SaveSettings()
 
         if (TerminalMaxLinesStored || TerminalMaxLines != TerminalMaxLinesDefault)
             reg.WriteInteger(QStringLiteral("TerminalMaxLines"), TerminalMaxLines);
+        if (EditorHighlightStored || EditorHighlight != EditorHighlightDefault)
+            reg.WriteInteger(QStringLiteral("EditorHighlight"), EditorHighlight ? 1 : 0);
     } catch (...) {
         // What was set before the failure is still written, as it was when every value went to the file
         // on its own.

@@ -2,6 +2,7 @@
 
 #include "StatusBar.h"
 #include "TfrmTerminal.h"
+#include "editor/FindBar.h"
 #include "editor/PaneCommands.h"
 #include "platform/Prompts.h"
 #include "serial/SerComm.h"
@@ -71,7 +72,9 @@ QPlainTextEdit* TfrmTerminal::frontPane() const
 void TfrmTerminal::focusFrontPane()
 {
     // The keys typed next are meant for the board (or the editor), never for the menu bar or a
-    // toolbar that happened to keep the focus.
+    // toolbar that happened to keep the focus. The find bar, opened from a menu, keeps its field.
+    if (m_findBar && m_findBar->isVisible() && m_findBar->isAncestorOf(focusWidget()))
+        return;
     frontPane()->setFocus(Qt::OtherFocusReason);
 }
 

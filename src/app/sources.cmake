@@ -11,6 +11,7 @@ list(APPEND UI_SOURCES
     app/TfrmTerminal_Files.cpp
     app/TfrmTerminal_Terminal.cpp
     app/TfrmTerminal_Edit.cpp
+    app/TfrmTerminal_Find.cpp
     app/TfrmTerminal_Basic.cpp
     app/TfrmTerminal_Printing.cpp
     app/TfrmTerminal_Commands.cpp

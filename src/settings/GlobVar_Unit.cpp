@@ -21,6 +21,8 @@ bool EnvReturn, EnvMReturn, EnvOReturn, EnvBreak, EnvFraming, EnvOverflow, EnvRx
 QString SourceCodePfad;
 int TerminalMaxLines;
 bool TerminalMaxLinesStored;
+bool EditorHighlight;
+bool EditorHighlightStored;
 
 QString CurrentFileName;
 QString PreviousFileName;
@@ -80,6 +82,8 @@ void ResetGlobals()
     SourceCodePfad.clear();
     TerminalMaxLines = TerminalMaxLinesDefault;
     TerminalMaxLinesStored = false;
+    EditorHighlight = EditorHighlightDefault;
+    EditorHighlightStored = false;
 
     DefaultFileName = UnnamedText(1);
     CurrentFileName = DefaultFileName;

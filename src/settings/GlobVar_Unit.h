@@ -32,6 +32,11 @@ extern QString SourceCodePfad;
 extern int TerminalMaxLines;
 extern bool TerminalMaxLinesStored;
 constexpr int TerminalMaxLinesDefault = 100000;
+// The editor colours its program (and marks what the board would cut off a line). Written back
+// under the same rule as TerminalMaxLines.
+extern bool EditorHighlight;
+extern bool EditorHighlightStored;
+constexpr bool EditorHighlightDefault = true;
 
 // Run-time state.
 extern QString CurrentFileName;

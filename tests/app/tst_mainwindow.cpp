@@ -173,6 +173,9 @@ void MainWindowTest::menuItems_matchTheDesign_data()
         {"mnuPaste", "&Einfügen", "Ctrl+V", true, true, 25},
         {"mnuClear", "&Löschen", "Ctrl+Del", true, true, 26},
         {"mnuSelectAll", "Alles &markieren", "Ctrl+A", true, true, 27},
+        {"mnuSuchen", "&Suchen…", "Ctrl+F", true, true, 880},
+        {"mnuSuchenWeiter", "&Weitersuchen", "F3", true, true, 889},
+        {"mnuSuchenZurueck", "&Rückwärts suchen", "Shift+F3", true, true, 890},
         {"mnuEcho", "Ech&o", "", true, true, 41},
         {"ANSIASCII1", "&ASNI <=> ASCII", "", true, false, 42},
         {"mnuFontFarbenTerminal", "&Font/Farben...", "", true, true, 43},
@@ -183,6 +186,7 @@ void MainWindowTest::menuItems_matchTheDesign_data()
         {"mnuAutoNumber", "Auto-Nummerierung", "", true, true, 63},
         {"mnuReNumber", "Re-Nummerierung", "", true, true, 64},
         {"mnuSort", "Sortieren", "", true, true, 65},
+        {"mnuSyntaxHighlight", "Syntax&hervorhebung", "", true, true, 881},
         {"mnuUmgebungsoptionen", "&Umgebungsoptionen...", "", true, true, 81},
         {"mnuFTasten", "F-Tasten", "", true, true, 0},
         {"mnuDeutsch", "&Deutsch", "", true, true, 82},
@@ -635,7 +639,9 @@ void MainWindowTest::english_setsEveryTaggedControl()
         {"Lschen1", "Paste"}, {"popClearT", "Delete"}, {"Allesmarkieren2", "Select All"},
         {"popTermClear", "Clear Terminal-Window"}, {"popFontFarbenEditor", "Font/Color..."},
         {"Ausschneiden1", "Cut"}, {"Kopieren1", "Copy"}, {"Einfgen1", "Paste"}, {"popClear", "Delete"},
-        {"Allesmarkieren1", "Select All (Strg+A)"}, {"popEditClear", "Clear Editor-Window"}};
+        {"Allesmarkieren1", "Select All (Strg+A)"}, {"popEditClear", "Clear Editor-Window"},
+        {"mnuSuchen", "&Find…"}, {"mnuSuchenWeiter", "Find &next"}, {"mnuSuchenZurueck", "Find &previous"},
+        {"mnuSyntaxHighlight", "Syntax &highlighting"}};
     int checked = 0;
     for (QObject* o : m_window->findChildren<QObject*>()) {
         const int tag = o->property("tag").toInt();
