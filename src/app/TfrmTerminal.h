@@ -319,4 +319,10 @@ public:
 private:
     TfrmEinstellungen* m_settingsDialog = nullptr;
     TfrmComPort* m_portDialog = nullptr;
+
+    // --- the session log (the terminal page keeps it; status panel 5 shows "LOG" while it runs)
+public:
+    void mnuMitschnittClick();
+    void mnuMitschnittGesendetClick();
+    QAction *mnuMitschnitt = nullptr, *mnuMitschnittGesendet = nullptr;
 };

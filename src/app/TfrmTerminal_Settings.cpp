@@ -184,6 +184,13 @@ void TfrmTerminal::LoadSettings()
         TerminalMaxLines = reg.ReadInteger(QStringLiteral("TerminalMaxLines"));
         m_terminal->setMaxLines(TerminalMaxLines);
     }
+    try {
+        EnvReconnectStored = reg.ValueExists(QStringLiteral("EnvReconnect"));
+        if (EnvReconnectStored)
+            EnvReconnect = reg.ReadBool(QStringLiteral("EnvReconnect"));
+    } catch (const ERegistryError& e) {
+        reportUnusableValue(reg, e);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -294,6 +301,10 @@ void TfrmTerminal::SaveSettings()
 
         if (TerminalMaxLinesStored || TerminalMaxLines != TerminalMaxLinesDefault)
             reg.WriteInteger(QStringLiteral("TerminalMaxLines"), TerminalMaxLines);
+        if (EnvReconnectStored || EnvReconnect) {
+            reg.WriteBool(QStringLiteral("EnvReconnect"), EnvReconnect);
+            EnvReconnectStored = true;
+        }
     } catch (...) {
         // What was set before the failure is still written, as it was when every value went to the file
         // on its own.

@@ -5,6 +5,7 @@
 #include "editor/PaneCommands.h"
 #include "platform/Prompts.h"
 #include "serial/SerComm.h"
+#include "platform/StringTable.h"
 #include "settings/GlobVar_Unit.h"
 #include "terminal/TerminalPage.h"
 
@@ -20,8 +21,11 @@ using namespace GlobVar;
 
 void TfrmTerminal::connectTerminal()
 {
-    m_terminal =
-        new TerminalPage(this, {MemoT, RTF, SerComm1, tbnCommOpen, tbnCommClose, tbnBreak, tbnTransmit, mnuEcho});
+    m_terminal = new TerminalPage(this, {MemoT, RTF, SerComm1, tbnCommOpen, tbnCommClose, tbnBreak, tbnTransmit,
+                                         mnuEcho, mnuMitschnitt, mnuMitschnittGesendet});
+    connect(m_terminal, &TerminalPage::loggingChanged, this, [this](bool running) {
+        StatusBar1->setPanelText(5, running ? StringTable::LoadStr(986) : QString());
+    });
     connect(m_terminal, &TerminalPage::caretTextChanged, this,
             [this](const QString& text) { StatusBar1->setPanelText(0, text); });
     connect(m_terminal, &TerminalPage::pageWanted, this, [this] { PageControl1->setCurrentWidget(TSheetTerm); });
@@ -108,6 +112,10 @@ void TfrmTerminal::tbnBreakClick() { m_terminal->sendControlC(); }
 void TfrmTerminal::mnuEchoClick() { m_terminal->toggleEcho(); }
 
 void TfrmTerminal::tbnTransmitClick() { m_terminal->transmit(); }
+
+void TfrmTerminal::mnuMitschnittClick() { m_terminal->toggleSessionLog(); }
+
+void TfrmTerminal::mnuMitschnittGesendetClick() { m_terminal->logSentToggled(); }
 
 void TfrmTerminal::mnuFTastenClick()
 {

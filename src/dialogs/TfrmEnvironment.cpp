@@ -147,6 +147,8 @@ void TfrmEnvironment::buildTerminalPage()
     auto* portLayout = new QVBoxLayout(gboxPort);
     portLayout->addWidget(rbtnReturn);
     portLayout->addWidget(rbtnNoReturn);
+    cboxReconnect = button<QCheckBox>(gboxPort, "cboxReconnect", 989, {});
+    portLayout->addWidget(cboxReconnect);
 
     gboxTerminal = group(panel, "gboxTerminal", 674, {});
     lblMaxLines = button<QLabel>(gboxTerminal, "lblMaxLines", 675, {});
@@ -266,6 +268,7 @@ void TfrmEnvironment::FormActivate()
     cboxFilter->setCurrentIndex(EnvFilter >= 0 && EnvFilter < cboxFilter->count() ? EnvFilter : -1);
 
     (EnvReturn ? rbtnReturn : rbtnNoReturn)->setChecked(true);
+    cboxReconnect->setChecked(EnvReconnect);
     (EnvMReturn ? rbtnMoveYes : rbtnMoveNo)->setChecked(true);
     (EnvOReturn ? rbtnOverlappYes : rbtnOverlappNo)->setChecked(true);
     chboxTb1->setChecked(ShowToolbar1);
@@ -288,6 +291,7 @@ void TfrmEnvironment::BitBtnOKClick()
     // the settings come from compares); any other text is no item.
     EnvFilter = cboxFilter->findText(cboxFilter->currentText(), Qt::MatchFixedString);
     EnvReturn = rbtnReturn->isChecked();
+    EnvReconnect = cboxReconnect->isChecked();
     EnvOReturn = rbtnOverlappYes->isChecked();
     EnvMReturn = rbtnMoveYes->isChecked();
     ShowToolbar1 = chboxTb1->isChecked();

@@ -21,6 +21,8 @@ bool EnvReturn, EnvMReturn, EnvOReturn, EnvBreak, EnvFraming, EnvOverflow, EnvRx
 QString SourceCodePfad;
 int TerminalMaxLines;
 bool TerminalMaxLinesStored;
+bool EnvReconnect;
+bool EnvReconnectStored;
 
 QString CurrentFileName;
 QString PreviousFileName;
@@ -80,6 +82,8 @@ void ResetGlobals()
     SourceCodePfad.clear();
     TerminalMaxLines = TerminalMaxLinesDefault;
     TerminalMaxLinesStored = false;
+    EnvReconnect = false;
+    EnvReconnectStored = false;
 
     DefaultFileName = UnnamedText(1);
     CurrentFileName = DefaultFileName;

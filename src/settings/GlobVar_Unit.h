@@ -32,6 +32,10 @@ extern QString SourceCodePfad;
 extern int TerminalMaxLines;
 extern bool TerminalMaxLinesStored;
 constexpr int TerminalMaxLinesDefault = 100000;
+// Reopen the port when the device that went away comes back; off unless chosen. Written back only
+// when the settings held it or it was switched on.
+extern bool EnvReconnect;
+extern bool EnvReconnectStored;
 
 // Run-time state.
 extern QString CurrentFileName;
