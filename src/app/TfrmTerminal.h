@@ -325,4 +325,11 @@ public:
     void mnuMitschnittClick();
     void mnuMitschnittGesendetClick();
     QAction *mnuMitschnitt = nullptr, *mnuMitschnittGesendet = nullptr;
+    // "LOG" while the log runs. Panel 5 lies under the clock, whose text a panel text would run
+    // into; the indicator sits beside the overwrite indicator instead, as a small panel of its own.
+    QLabel* pnlLog = nullptr;
+
+private:
+    void buildLogIndicator();
+    void showLogging(bool running);
 };

@@ -89,7 +89,8 @@ TfrmEnvironment::TfrmEnvironment(QWidget* parent, Links links)
     layout->setContentsMargins(6, 6, 6, 8);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    setFixedSize(484, 301);
+    // Taller than it was by the reconnection's row.
+    setFixedSize(484, 327);
 
     closeWith(this, BitBtnOK, Accepted, [this] { runCommand([this] { BitBtnOKClick(); }); });
     closeWith(this, BitBtnCancel, Rejected, [this] { runCommand([this] { BitBtnCancelClick(); }); });
@@ -147,8 +148,6 @@ void TfrmEnvironment::buildTerminalPage()
     auto* portLayout = new QVBoxLayout(gboxPort);
     portLayout->addWidget(rbtnReturn);
     portLayout->addWidget(rbtnNoReturn);
-    cboxReconnect = button<QCheckBox>(gboxPort, "cboxReconnect", 989, {});
-    portLayout->addWidget(cboxReconnect);
 
     gboxTerminal = group(panel, "gboxTerminal", 674, {});
     lblMaxLines = button<QLabel>(gboxTerminal, "lblMaxLines", 675, {});
@@ -181,9 +180,14 @@ void TfrmEnvironment::buildTerminalPage()
     left->addWidget(gboxPort);
     left->addWidget(gboxTerminal);
     left->addStretch();
-    auto* layout = new QHBoxLayout(panel);
-    layout->addLayout(left, 1);
-    layout->addWidget(gboxFehler, 1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addWidget(gboxFehler, 1);
+    // Under both columns: its text is longer than either column is wide.
+    cboxReconnect = button<QCheckBox>(panel, "cboxReconnect", 989, {});
+    auto* layout = new QVBoxLayout(panel);
+    layout->addLayout(columns, 1);
+    layout->addWidget(cboxReconnect);
 }
 
 void TfrmEnvironment::buildSkinPage()

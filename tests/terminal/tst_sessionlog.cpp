@@ -3,12 +3,12 @@
 
 #include "TerminalSession.h"
 
-#include "app/StatusBar.h"
 #include "app/TfrmTerminal.h"
 #include "settings/GlobVar_Unit.h"
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -29,7 +29,11 @@ void startLog(TerminalSession& s, const QString& path)
     s.action("mnuMitschnitt")->trigger();
 }
 
-QString logPanel(const TerminalSession& s) { return s.window->StatusBar1->panelText(5); }
+// The status bar's indicator: its text while it is shown, else nothing.
+QString logPanel(const TerminalSession& s)
+{
+    return s.window->pnlLog->isVisibleTo(s.window.get()) ? s.window->pnlLog->text() : QString();
+}
 
 } // namespace
 
