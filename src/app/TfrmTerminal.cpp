@@ -191,6 +191,7 @@ void TfrmTerminal::buildStatusBar()
     pnlUhr->setStyleSheet(QStringLiteral("QLabel { color: blue; }"));
     pnlUhr->setMouseTracking(true);
     pnlUhr->installEventFilter(this);
+    buildLogIndicator();
     connect(StatusBar1, &StatusBar::resized, this, &TfrmTerminal::placeOverlayPanels);
     placeOverlayPanels();
 }
@@ -203,6 +204,8 @@ void TfrmTerminal::placeOverlayPanels()
     const bool smallScreen = ScreenWidthAtStart == 640 || ScreenHeightAtStart == 480;
     pnlUhr->move(StatusBar1->width() - pnlUhr->width() - 6, smallScreen ? 4 : 3);
     pnlOverWrite->move(pnlUhr->x() - pnlOverWrite->width() - 4, smallScreen ? 4 : 2);
+    if (pnlLog)
+        pnlLog->move(pnlOverWrite->x() - pnlLog->width() - 4, pnlUhr->y());
 }
 
 void TfrmTerminal::applyPaneFont(QPlainTextEdit* pane, const QString& family, int size, quint32 color)

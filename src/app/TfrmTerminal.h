@@ -340,4 +340,17 @@ private:
     void showHighlighting();
     FindBar* m_findBar = nullptr;
     BasicHighlighter* m_highlighter = nullptr;
+
+    // --- the session log (the terminal page keeps it; status panel 5 shows "LOG" while it runs)
+public:
+    void mnuMitschnittClick();
+    void mnuMitschnittGesendetClick();
+    QAction *mnuMitschnitt = nullptr, *mnuMitschnittGesendet = nullptr;
+    // "LOG" while the log runs. Panel 5 lies under the clock, whose text a panel text would run
+    // into; the indicator sits beside the overwrite indicator instead, as a small panel of its own.
+    QLabel* pnlLog = nullptr;
+
+private:
+    void buildLogIndicator();
+    void showLogging(bool running);
 };

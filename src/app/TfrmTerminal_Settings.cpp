@@ -189,6 +189,13 @@ void TfrmTerminal::LoadSettings()
         EditorHighlight = reg.ReadInteger(QStringLiteral("EditorHighlight")) != 0;
         showHighlighting();
     }
+    try {
+        EnvReconnectStored = reg.ValueExists(QStringLiteral("EnvReconnect"));
+        if (EnvReconnectStored)
+            EnvReconnect = reg.ReadBool(QStringLiteral("EnvReconnect"));
+    } catch (const ERegistryError& e) {
+        reportUnusableValue(reg, e);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -301,6 +308,10 @@ void TfrmTerminal::SaveSettings()
             reg.WriteInteger(QStringLiteral("TerminalMaxLines"), TerminalMaxLines);
         if (EditorHighlightStored || EditorHighlight != EditorHighlightDefault)
             reg.WriteInteger(QStringLiteral("EditorHighlight"), EditorHighlight ? 1 : 0);
+        if (EnvReconnectStored || EnvReconnect) {
+            reg.WriteBool(QStringLiteral("EnvReconnect"), EnvReconnect);
+            EnvReconnectStored = true;
+        }
     } catch (...) {
         // What was set before the failure is still written, as it was when every value went to the file
         // on its own.

@@ -6,11 +6,13 @@
 #include "editor/PaneCommands.h"
 #include "platform/Prompts.h"
 #include "serial/SerComm.h"
+#include "platform/StringTable.h"
 #include "settings/GlobVar_Unit.h"
 #include "terminal/TerminalPage.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -21,8 +23,9 @@ using namespace GlobVar;
 
 void TfrmTerminal::connectTerminal()
 {
-    m_terminal =
-        new TerminalPage(this, {MemoT, RTF, SerComm1, tbnCommOpen, tbnCommClose, tbnBreak, tbnTransmit, mnuEcho});
+    m_terminal = new TerminalPage(this, {MemoT, RTF, SerComm1, tbnCommOpen, tbnCommClose, tbnBreak, tbnTransmit,
+                                         mnuEcho, mnuMitschnitt, mnuMitschnittGesendet});
+    connect(m_terminal, &TerminalPage::loggingChanged, this, &TfrmTerminal::showLogging);
     connect(m_terminal, &TerminalPage::caretTextChanged, this,
             [this](const QString& text) { StatusBar1->setPanelText(0, text); });
     connect(m_terminal, &TerminalPage::pageWanted, this, [this] { PageControl1->setCurrentWidget(TSheetTerm); });
@@ -111,6 +114,26 @@ void TfrmTerminal::tbnBreakClick() { m_terminal->sendControlC(); }
 void TfrmTerminal::mnuEchoClick() { m_terminal->toggleEcho(); }
 
 void TfrmTerminal::tbnTransmitClick() { m_terminal->transmit(); }
+
+void TfrmTerminal::buildLogIndicator()
+{
+    pnlLog = new QLabel(StringTable::LoadStr(986), StatusBar1);
+    pnlLog->setObjectName(QStringLiteral("pnlLog"));
+    pnlLog->setFixedSize(32, 17);
+    pnlLog->setAlignment(Qt::AlignCenter);
+    pnlLog->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QFont bold = pnlLog->font();
+    bold.setBold(true);
+    bold.setPixelSize(9);
+    pnlLog->setFont(bold);
+    pnlLog->hide();
+}
+
+void TfrmTerminal::showLogging(bool running) { pnlLog->setVisible(running); }
+
+void TfrmTerminal::mnuMitschnittClick() { m_terminal->toggleSessionLog(); }
+
+void TfrmTerminal::mnuMitschnittGesendetClick() { m_terminal->logSentToggled(); }
 
 void TfrmTerminal::mnuFTastenClick()
 {

@@ -89,7 +89,8 @@ TfrmEnvironment::TfrmEnvironment(QWidget* parent, Links links)
     layout->setContentsMargins(6, 6, 6, 8);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    setFixedSize(484, 301);
+    // Taller than it was by the reconnection's row.
+    setFixedSize(484, 327);
 
     closeWith(this, BitBtnOK, Accepted, [this] { runCommand([this] { BitBtnOKClick(); }); });
     closeWith(this, BitBtnCancel, Rejected, [this] { runCommand([this] { BitBtnCancelClick(); }); });
@@ -179,9 +180,14 @@ void TfrmEnvironment::buildTerminalPage()
     left->addWidget(gboxPort);
     left->addWidget(gboxTerminal);
     left->addStretch();
-    auto* layout = new QHBoxLayout(panel);
-    layout->addLayout(left, 1);
-    layout->addWidget(gboxFehler, 1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addWidget(gboxFehler, 1);
+    // Under both columns: its text is longer than either column is wide.
+    cboxReconnect = button<QCheckBox>(panel, "cboxReconnect", 989, {});
+    auto* layout = new QVBoxLayout(panel);
+    layout->addLayout(columns, 1);
+    layout->addWidget(cboxReconnect);
 }
 
 void TfrmEnvironment::buildSkinPage()
@@ -266,6 +272,7 @@ void TfrmEnvironment::FormActivate()
     cboxFilter->setCurrentIndex(EnvFilter >= 0 && EnvFilter < cboxFilter->count() ? EnvFilter : -1);
 
     (EnvReturn ? rbtnReturn : rbtnNoReturn)->setChecked(true);
+    cboxReconnect->setChecked(EnvReconnect);
     (EnvMReturn ? rbtnMoveYes : rbtnMoveNo)->setChecked(true);
     (EnvOReturn ? rbtnOverlappYes : rbtnOverlappNo)->setChecked(true);
     chboxTb1->setChecked(ShowToolbar1);
@@ -288,6 +295,7 @@ void TfrmEnvironment::BitBtnOKClick()
     // the settings come from compares); any other text is no item.
     EnvFilter = cboxFilter->findText(cboxFilter->currentText(), Qt::MatchFixedString);
     EnvReturn = rbtnReturn->isChecked();
+    EnvReconnect = cboxReconnect->isChecked();
     EnvOReturn = rbtnOverlappYes->isChecked();
     EnvMReturn = rbtnMoveYes->isChecked();
     ShowToolbar1 = chboxTb1->isChecked();

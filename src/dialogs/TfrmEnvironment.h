@@ -69,6 +69,7 @@ private:
     QLabel* lblSourcePfad;
     QPushButton* BitBtnSuchen;
     QRadioButton *rbtnReturn, *rbtnNoReturn;
+    QCheckBox* cboxReconnect;
     QLabel* lblMaxLines;
     QSpinBox* txtMaxLines;
     QCheckBox *cboxBreak, *cboxFraming, *cboxOverflow, *cboxRxBuffer, *cboxTxBuffer, *cboxParity;

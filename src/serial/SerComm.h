@@ -157,6 +157,7 @@ protected:
     TSerCommRxCharEvent OnRxChar;
     TSerCommRxBufEvent OnRxBuf;
     TSerCommLostEvent OnLost;
+    TSerCommSentEvent OnSent;
     TSerNotifyEvent OnRxFlag, OnTxEmpty, OnPErr, OnRx80Full, OnEvent1, OnEvent2;
 
     // The overridable steps.
@@ -311,5 +312,6 @@ public:
     using TSerCustomComm::OnRxBuf;
     using TSerCustomComm::OnRxChar;
     using TSerCustomComm::OnRxFlag;
+    using TSerCustomComm::OnSent;
     using TSerCustomComm::OnTxEmpty;
 };

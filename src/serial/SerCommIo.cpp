@@ -32,8 +32,11 @@ int TSerCustomComm::WriteBytes(const void* bytes, int count)
     if (!m_directWrite) {
         if (!m_writeThread)
             return 0;
-        if (m_writeThread->Enqueue(data, count, m_buffers.WriteTimeout()))
+        if (m_writeThread->Enqueue(data, count, m_buffers.WriteTimeout())) {
+            if (OnSent && count > 0)
+                OnSent(this, data, count);
             return count;
+        }
         throw ESerCommError(kBufferFull);
     }
 
@@ -70,6 +73,8 @@ int TSerCustomComm::WriteBytes(const void* bytes, int count)
         if (m_eventThread)
             m_eventThread->Wake();
     }
+    if (OnSent && count > 0)
+        OnSent(this, data, count);
     return count;
 }
 

@@ -107,6 +107,8 @@ using TSerCommRxCharEvent = std::function<void(TSerCustomComm* Sender, int Count
 using TSerCommRxBufEvent = std::function<void(TSerCustomComm* Sender, const uint8_t* Data, int Count)>;
 // The device went away while open; Message tells how ("Read error (5), Input/output error").
 using TSerCommLostEvent = std::function<void(TSerCustomComm* Sender, const QString& Message)>;
+// Bytes a write accepted for sending, on the thread that wrote them.
+using TSerCommSentEvent = std::function<void(TSerCustomComm* Sender, const uint8_t* Data, int Count)>;
 
 // The one error type of the port component. Its messages are English in every interface language.
 // Errors of a system call also carry its errno, so that a caller can tell the user what to do about

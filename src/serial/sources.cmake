@@ -13,4 +13,5 @@ list(APPEND CORE_SOURCES
     serial/PortCodes.h serial/PortCodes.cpp
     serial/SerialPortList.h serial/SerialPortList.cpp
     serial/PortDescription.h serial/PortDescription.cpp
+    serial/DeviceWatcher.h serial/DeviceWatcher.cpp
 )

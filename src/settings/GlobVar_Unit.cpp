@@ -23,6 +23,8 @@ int TerminalMaxLines;
 bool TerminalMaxLinesStored;
 bool EditorHighlight;
 bool EditorHighlightStored;
+bool EnvReconnect;
+bool EnvReconnectStored;
 
 QString CurrentFileName;
 QString PreviousFileName;
@@ -84,6 +86,8 @@ void ResetGlobals()
     TerminalMaxLinesStored = false;
     EditorHighlight = EditorHighlightDefault;
     EditorHighlightStored = false;
+    EnvReconnect = false;
+    EnvReconnectStored = false;
 
     DefaultFileName = UnnamedText(1);
     CurrentFileName = DefaultFileName;

@@ -37,6 +37,10 @@ constexpr int TerminalMaxLinesDefault = 100000;
 extern bool EditorHighlight;
 extern bool EditorHighlightStored;
 constexpr bool EditorHighlightDefault = true;
+// Reopen the port when the device that went away comes back; off unless chosen. Written back only
+// when the settings held it or it was switched on.
+extern bool EnvReconnect;
+extern bool EnvReconnectStored;
 
 // Run-time state.
 extern QString CurrentFileName;

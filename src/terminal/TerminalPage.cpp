@@ -6,9 +6,11 @@
 #include "platform/HandOver.h"
 #include "platform/Prompts.h"
 #include "platform/StringTable.h"
+#include "serial/DeviceWatcher.h"
 #include "serial/PortMap.h"
 #include "serial/SerComm.h"
 #include "settings/GlobVar_Unit.h"
+#include "terminal/SessionLog.h"
 #include "terminal/TerminalPane.h"
 #include "terminal/TerminalText.h"
 
@@ -205,7 +207,17 @@ TerminalPage::TerminalPage(QWidget* window, const Controls& controls)
     m_pane = new TerminalPane(pane);
     m_pane->setMaxLines(TerminalMaxLines);
     new KeyPreview(this, window, isControlCKey, [this](QKeyEvent* event) { windowKeyReleased(event); });
+
+    m_log = std::make_unique<SessionLog>();
+    m_controls.port->OnSent = [this](TSerCustomComm*, const uint8_t* data, int count) {
+        logSent(QByteArray(reinterpret_cast<const char*>(data), count));
+    };
+    m_watcher = new DeviceWatcher(this);
+    connect(m_watcher, &DeviceWatcher::appeared, this,
+            [this](const QString& path) { runCommand([this, &path] { reconnect(path); }); });
 }
+
+TerminalPage::~TerminalPage() = default;
 
 void TerminalPage::setMaxLines(int lines) { m_pane->setMaxLines(lines); }
 
@@ -215,6 +227,7 @@ void TerminalPage::setMaxLines(int lines) { m_pane->setMaxLines(lines); }
 void TerminalPage::openPort()
 {
     TSerComm* port = m_controls.port;
+    forgetLostDevice();
     port->SetPortNum(ComPort);
     // A port that cannot be opened leaves the buttons as they were; the warning says why.
     try {
@@ -226,6 +239,13 @@ void TerminalPage::openPort()
         showOpenFailure(QString::fromLocal8Bit(e.what()), 0);
         return;
     }
+    portOpened();
+}
+
+void TerminalPage::portOpened()
+{
+    TSerComm* port = m_controls.port;
+    rememberDevice();
     m_controls.open->setEnabled(false);
     for (QAction* a : {m_controls.close, m_controls.controlC, m_controls.transmit})
         a->setEnabled(true);
@@ -255,6 +275,7 @@ QString TerminalPage::portToolTip() const
 
 void TerminalPage::closePort()
 {
+    stopLog();
     m_controls.port->Close();
     m_controls.open->setEnabled(true);
     for (QAction* a : {m_controls.close, m_controls.controlC, m_controls.transmit})
@@ -280,7 +301,9 @@ void TerminalPage::gatherEnded()
 {
     // Everything waiting, however much came during the gathering; it goes into the pane a slice at a
     // time, the next slice as soon as the window has answered what came in meanwhile.
-    m_receivedPending += TerminalText::filterReceived(m_controls.port->ReadString());
+    const QByteArray received = m_controls.port->ReadString();
+    logReceived(received);
+    m_receivedPending += TerminalText::filterReceived(received);
     const QByteArray slice = m_receivedPending.left(kInsertSlice);
     m_receivedPending.remove(0, slice.size());
     insertReceived(slice);
@@ -304,10 +327,16 @@ void TerminalPage::closeLostPort(const QString& message, const QString& more)
     // Received text still gathering is shown before the port's queue goes with the port.
     if (m_gather->isActive()) {
         m_gather->stop();
-        insertReceived(std::exchange(m_receivedPending, {}) + TerminalText::filterReceived(port->ReadString()));
+        const QByteArray received = port->ReadString();
+        logReceived(received);
+        insertReceived(std::exchange(m_receivedPending, {}) + TerminalText::filterReceived(received));
     }
     // Through the close command, so that the toolbar shows the closed port.
     closePort();
+    // Waiting for the device to come back, the note in the pane says it all; a transmission that ended
+    // is still reported with its line.
+    if (watchForLostDevice() && more.isEmpty())
+        return;
     QString text = message + QLatin1Char('\n') +
                    StringTable::LoadStr(564 + StringTable::LanguageOffset(Language)).arg(name, path);
     if (!more.isEmpty())
@@ -431,7 +460,10 @@ void TerminalPage::transmit()
     TSerComm* port = m_controls.port;
     // The program as it is when the transmission starts; edits made between lines do not mix into it.
     const PlainTextEditLines program(m_controls.editor);
-    TerminalLink link(*port, m_window, [this](const QByteArray& answer) { insertReceived(answer); });
+    TerminalLink link(*port, m_window, [this](const QByteArray& answer) {
+        logReceived(answer);
+        insertReceived(answer);
+    });
     {
         m_transmitting = true;
         struct Done {

@@ -4,10 +4,14 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class QAction;
 class QKeyEvent;
 class QPlainTextEdit;
 class QTimer;
+class DeviceWatcher;
+class SessionLog;
 class TSerComm;
 class TerminalPane;
 
@@ -33,11 +37,14 @@ public:
         QAction* controlC = nullptr;
         QAction* transmit = nullptr;
         QAction* echo = nullptr;
+        QAction* sessionLog = nullptr; // ticked while the session log runs
+        QAction* logSent = nullptr;    // ticked: the log takes what the user sends too
     };
 
     // `window` is the main window: its commands' shortcuts come before the pane's own keys, and
     // Alt+C is taken from whichever of its controls has the focus.
     TerminalPage(QWidget* window, const Controls& controls);
+    ~TerminalPage() override;
 
     // The port buttons.
     void openPort();
@@ -60,6 +67,11 @@ public:
     void windowKeyReleased(const QKeyEvent* event);
     void showCaretPosition();
 
+    // The session log: asks for its file and starts it, or stops it when it runs.
+    void toggleSessionLog();
+    void logSentToggled();
+    bool logging() const;
+
     // Lines the pane keeps; 0 keeps all.
     void setMaxLines(int lines);
     // The device behind the port number of status panel 1.
@@ -71,6 +83,8 @@ signals:
     void pageWanted();
     // The keyboard goes back to the pane in front (after the port opened).
     void focusWanted();
+    // The session log started or stopped (status panel 5).
+    void loggingChanged(bool running);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,6 +98,24 @@ private:
     void showOpenFailure(const QString& error, int systemError);
     // Closes the lost port through the close command and says so; `more` is added to the message.
     void closeLostPort(const QString& message, const QString& more);
+    // What the open port does after it opened, for the open command and a reconnection alike.
+    void portOpened();
+
+    // The session log (TerminalPageSession.cpp).
+    void logReceived(const QByteArray& bytes);
+    void logSent(const QByteArray& bytes);
+    void stopLog();
+    // A write failed: the log has stopped; the user is told once.
+    void logFailed();
+    // Reconnection after a lost device (TerminalPageSession.cpp).
+    void rememberDevice();
+    // Starts watching for the lost device when the user asked for it; true when it watches.
+    bool watchForLostDevice();
+    void reconnect(const QString& path);
+    // Gives up the watch and the path a reconnection opened, before the user opens a port.
+    void forgetLostDevice();
+    // A line of its own in the pane, at the end.
+    void showNote(const QString& text);
 
     QWidget* m_window;
     Controls m_controls;
@@ -95,4 +127,12 @@ private:
     QByteArray m_receivedPending;
     // A transmission is running; it reports a lost device itself, with its line.
     bool m_transmitting = false;
+
+    std::unique_ptr<SessionLog> m_log;
+    DeviceWatcher* m_watcher = nullptr;
+    // The device the port last opened, and its USB identity when it has one.
+    QString m_devicePath;
+    QString m_deviceIdentity;
+    // The port's device name before a reconnection pointed it at the device's new path.
+    QString m_ownDeviceName;
 };

@@ -622,6 +622,7 @@ void MainWindowTest::english_setsEveryTaggedControl()
         {"mnuUndo", "&Undo"}, {"mnuRedo", "&Redo"}, {"mnuCut", "Cu&t"}, {"mnuCopy", "&Copy"},
         {"mnuPaste", "&Paste"}, {"mnuClear", "&Delete"}, {"mnuSelectAll", "Select &All"},
         {"mnuTerminal", "&Terminal"}, {"mnuEcho", "Ech&o"}, {"ANSIASCII1", "&ANSI <=> ASCII"},
+        {"mnuMitschnitt", "Session &log…"}, {"mnuMitschnittGesendet", "Log what is &sent"},
         {"mnuFontFarbenTerminal", "&Font/Color..."}, {"mnuComPort", "&ComPort..."},
         {"mnuEinstellungen", "&Settings..."}, {"mnuEditor", "&Editor"}, {"mnuFontFarbenEditor", "&Font/Color..."},
         {"mnuTabulator", "&Tabulator..."}, {"mnuAutoNumber", "Auto-Number"}, {"mnuReNumber", "Re-Number"},

@@ -116,6 +116,7 @@ private slots:
     void environment_longFolderShortenedInTheMiddle();
     void environment_english();
     void environment_lineLimit_takesEffectAtOnce();
+    void environment_reconnect_storedOnlyWhenChanged();
 
     void paneFont_confirmedAndCancelled();
     void paneFont_boldNotRestoredAfterRestart();
@@ -441,6 +442,41 @@ void OptionDialogsTest::environment_lineLimit_takesEffectAtOnce()
     TerminalMaxLines = -5;
     setLimit(0, "ok");
     QCOMPARE(TerminalMaxLines, -5);
+}
+
+void OptionDialogsTest::environment_reconnect_storedOnlyWhenChanged()
+{
+    start();
+    const auto tick = [this](bool on, const char* how) {
+        environment([=](QDialog* d) {
+            auto* box = child<QCheckBox>(d, "cboxReconnect");
+            QCOMPARE(box->isChecked(), EnvReconnect);
+            QCOMPARE(box->text(), QStringLiteral("Nach Trennung automatisch wieder verbinden"));
+            box->setChecked(on);
+            leave(d, how);
+        });
+    };
+    // Off by default, and a close that changed nothing writes no value.
+    tick(false, "ok");
+    QVERIFY(!EnvReconnect);
+    m_window->SaveSettings();
+    QVERIFY(!settings().ValueExists(QStringLiteral("EnvReconnect")));
+
+    tick(true, "cancel");
+    QVERIFY(!EnvReconnect);
+    tick(true, "ok");
+    QVERIFY(EnvReconnect);
+    m_window->SaveSettings();
+    QCOMPARE(settings().ReadInteger("EnvReconnect"), 1);
+
+    // Read back at the next start; switched off again, the value stays in the file as 0.
+    DestroyForms();
+    ResetGlobals();
+    start();
+    QVERIFY(EnvReconnect);
+    tick(false, "ok");
+    m_window->SaveSettings();
+    QCOMPARE(settings().ReadInteger("EnvReconnect"), 0);
 }
 
 // --- the pane font commands
