@@ -291,4 +291,16 @@ public:
 private:
     TfrmEinstellungen* m_settingsDialog = nullptr;
     TfrmComPort* m_portDialog = nullptr;
+
+    // --- the transmission's menu item (its stop command while it runs) and the program fetched back
+    //     from the board (Terminal menu and terminal pop-up)
+public:
+    void mnuTransmitClick();
+    void mnuFetchClick();
+    QAction* mnuTransmit = nullptr;
+    QAction* mnuFetch = nullptr;
+    QAction* popFetch = nullptr;
+
+private:
+    void connectTransfer();
 };

@@ -38,6 +38,7 @@ void TfrmTerminal::connectTerminal()
     connectCommand(tbnCommClose, &TfrmTerminal::tbnCommCloseClick);
     connectCommand(tbnBreak, &TfrmTerminal::tbnBreakClick);
     connectCommand(tbnTransmit, &TfrmTerminal::tbnTransmitClick);
+    connectTransfer();
     connectCommand(mnuEcho, &TfrmTerminal::mnuEchoClick);
     connectCommand(mnuFTasten, &TfrmTerminal::mnuFTastenClick);
 
@@ -111,6 +112,21 @@ void TfrmTerminal::tbnBreakClick() { m_terminal->sendControlC(); }
 void TfrmTerminal::mnuEchoClick() { m_terminal->toggleEcho(); }
 
 void TfrmTerminal::tbnTransmitClick() { m_terminal->transmit(); }
+
+void TfrmTerminal::connectTransfer()
+{
+    m_terminal->setTransferCommands(mnuTransmit, mnuFetch, popFetch);
+    connect(m_terminal, &TerminalPage::statusTextChanged, this,
+            [this](const QString& text) { StatusBar1->setPanelText(4, text); });
+    connect(m_terminal, &TerminalPage::editorWanted, this, [this] {
+        PageControl1->setCurrentWidget(TSheetEd);
+        RTF->setFocus();
+    });
+}
+
+void TfrmTerminal::mnuTransmitClick() { m_terminal->transmit(); }
+
+void TfrmTerminal::mnuFetchClick() { m_terminal->fetchProgram(*m_document); }
 
 void TfrmTerminal::mnuFTastenClick()
 {

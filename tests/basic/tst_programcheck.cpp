@@ -30,8 +30,7 @@ void ProgramCheckTest::check_data()
 
     const QString longest = QStringLiteral("40 REM ") + QString(71, QLatin1Char('X'));
     QTest::newRow("clean, with blank lines and the board's own spellings")
-        << QStringList{"10 A=1", "", "   ", " 20 B=2", "30PRINT A", "65535 END", "0 REM", longest}
-        << QList<Problem>{};
+        << QStringList{"10 A=1", "", "   ", " 20 B=2", "30PRINT A", "65535 END", "0 REM", longest} << QList<Problem>{};
     QTest::newRow("one character too many")
         << QStringList{"10 A=1", longest + "Y"} << QList<Problem>{{1, Kind::TooLong, "79"}};
     QTest::newRow("blanks count towards the length")
@@ -43,9 +42,8 @@ void ProgramCheckTest::check_data()
     // Only blanks are skipped in front of the number.
     QTest::newRow("tab in front") << QStringList{"\t10 A=1"} << QList<Problem>{{0, Kind::NoLineNumber, {}}};
     QTest::newRow("sign in front") << QStringList{"-10 A=1"} << QList<Problem>{{0, Kind::NoLineNumber, {}}};
-    QTest::newRow("long command: both")
-        << QStringList{"PRINT " + QString(80, QLatin1Char('A'))}
-        << QList<Problem>{{0, Kind::TooLong, "86"}, {0, Kind::NoLineNumber, {}}};
+    QTest::newRow("long command: both") << QStringList{"PRINT " + QString(80, QLatin1Char('A'))}
+                                        << QList<Problem>{{0, Kind::TooLong, "86"}, {0, Kind::NoLineNumber, {}}};
 
     QTest::newRow("number too large") << QStringList{"65536 END"} << QList<Problem>{{0, Kind::NumberTooLarge, "65536"}};
     QTest::newRow("number far beyond any integer")
@@ -56,8 +54,8 @@ void ProgramCheckTest::check_data()
                                      << QList<Problem>{{0, Kind::NumberTooLarge, "70000"},
                                                        {1, Kind::NumberTooLarge, "70000"}};
 
-    QTest::newRow("same number again")
-        << QStringList{"10 A=1", "20 B=2", "10 C=3"} << QList<Problem>{{2, Kind::DuplicateNumber, "10", 0}};
+    QTest::newRow("same number again") << QStringList{"10 A=1", "20 B=2", "10 C=3"}
+                                       << QList<Problem>{{2, Kind::DuplicateNumber, "10", 0}};
     QTest::newRow("leading zeros name the same line")
         << QStringList{"10 A=1", "  010 C=3"} << QList<Problem>{{1, Kind::DuplicateNumber, "10", 0}};
     QTest::newRow("three times: both later ones name the first")
@@ -84,8 +82,7 @@ void ProgramCheckTest::entries_namesTheLineAndWhy_data()
     QTest::addColumn<Problem>("problem");
     QTest::addColumn<QString>("german");
     QTest::addColumn<QString>("english");
-    QTest::newRow("too long") << Problem{4, Kind::TooLong, "85"}
-                              << "Zeile 5: 85 Zeichen, das Board behält nur 78"
+    QTest::newRow("too long") << Problem{4, Kind::TooLong, "85"} << "Zeile 5: 85 Zeichen, das Board behält nur 78"
                               << "Line 5: 85 characters, the board keeps only 78";
     QTest::newRow("no number") << Problem{0, Kind::NoLineNumber, {}}
                                << "Zeile 1: keine Zeilennummer, das Board führt sie sofort als Befehl aus"

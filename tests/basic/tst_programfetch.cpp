@@ -84,8 +84,11 @@ void ProgramFetchTest::listing_isCollectedUntilReadyAndPrompt()
 {
     ScriptedLine line;
     // The board lists in pieces that cut lines anywhere; what comes after the prompt is not waited for.
-    line.pieces = {{5ms, Listing.left(9)}, {40ms, Listing.mid(9, 30)}, {900ms, Listing.mid(39, 40)},
-                   {1500ms, Listing.mid(79)}, {1600ms, "10 PRINT"}};
+    line.pieces = {{5ms, Listing.left(9)},
+                   {40ms, Listing.mid(9, 30)},
+                   {900ms, Listing.mid(39, 40)},
+                   {1500ms, Listing.mid(79)},
+                   {1600ms, "10 PRINT"}};
     QList<int> progress;
     const ProgramFetch::Result result = ProgramFetch::fetch(line, [&](int lines) { progress.append(lines); });
     QCOMPARE(result.outcome, Outcome::Completed);
@@ -174,8 +177,8 @@ void ProgramFetchTest::programLines_data()
         << QByteArray(">LIST\r\n10     X=1\r\nERROR: BAD SYNTAX\r\nSTOP\r\n>\r\n  \r\n") << QStringList{"10 X=1"};
     QTest::newRow("lone CR and LF end lines")
         << QByteArray("10     A\r20     B\n30     C") << QStringList{"10 A", "20 B", "30 C"};
-    QTest::newRow("bytes are characters")
-        << QByteArray("10     PRINT \"\xe4\xdf\xff\"\r\n") << QStringList{QStringLiteral("10 PRINT \"\u00e4\u00df\u00ff\"")};
+    QTest::newRow("bytes are characters") << QByteArray("10     PRINT \"\xe4\xdf\xff\"\r\n")
+                                          << QStringList{QStringLiteral("10 PRINT \"\u00e4\u00df\u00ff\"")};
 }
 
 void ProgramFetchTest::programLines()
