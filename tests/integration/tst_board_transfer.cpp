@@ -1,5 +1,6 @@
-// A program fetched back from the controller simulator and sent to it again: the board lists the same
-// program both times, so nothing was lost or changed on the way into the editor and out again.
+// Programs to and from the controller simulator: one fetched back and sent to it again (the board lists
+// the same program both times, so nothing was lost or changed on the way into the editor and out
+// again), and lines the board does not take, sent all the same, with what the window says about them.
 
 #include "../terminal/TerminalSession.h"
 
@@ -8,9 +9,13 @@
 #include "settings/GlobVar_Unit.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -84,14 +89,16 @@ QStringList editorLines(const QPlainTextEdit* editor)
 
 } // namespace
 
-class FetchRoundTripTest : public QObject {
+class BoardTransferTest : public QObject {
     Q_OBJECT
 
 private slots:
     void program300_comesBackAndGoesOutUnchanged();
+    void lineTheBoardRefuses_isShownWithItsReason_data();
+    void lineTheBoardRefuses_isShownWithItsReason();
 };
 
-void FetchRoundTripTest::program300_comesBackAndGoesOutUnchanged()
+void BoardTransferTest::program300_comesBackAndGoesOutUnchanged()
 {
     Simulator board;
     const QString device = board.start();
@@ -147,5 +154,46 @@ void FetchRoundTripTest::program300_comesBackAndGoesOutUnchanged()
     QVERIFY(s.prompts.texts("message").isEmpty());
 }
 
-QTEST_MAIN(FetchRoundTripTest)
-#include "tst_fetch_roundtrip.moc"
+void BoardTransferTest::lineTheBoardRefuses_isShownWithItsReason_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("too long") << QStringLiteral("20 REM %1").arg(QString(85, QLatin1Char('X')))
+                              << QStringLiteral("Zeile 2: zu lang (BEL)");
+    QTest::newRow("number too large") << QStringLiteral("70000 B=2") << QStringLiteral("Zeile 2: Fehler des Boards");
+}
+
+void BoardTransferTest::lineTheBoardRefuses_isShownWithItsReason()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, reason);
+    Simulator board;
+    const QString device = board.start();
+    QVERIFY(device.startsWith(QStringLiteral("/dev/")));
+    TerminalSession s;
+    pointPort(1, device);
+    s.start();
+    QVERIFY(s.openPort());
+    QTRY_VERIFY(s.window->MemoT->toPlainText().endsWith(QStringLiteral("READY\n>")));
+    s.window->RTF->setPlainText(QStringList{"10 A=1", line, "30 C=3"}.join(QLatin1Char('\n')));
+
+    bool asked = false;
+    QTimer::singleShot(0, qApp, [&] {
+        if (auto* question = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            asked = true;
+            QTest::mouseClick(question->findChild<QPushButton*>(QStringLiteral("btnSend")), Qt::LeftButton);
+        }
+    });
+    s.action("tbnTransmit")->trigger();
+
+    QVERIFY(asked);
+    QCOMPARE(s.prompts.texts("warning"), QStringList{"Zeitüberschreitung !"});
+    QCOMPARE(s.window->StatusBar1->panelText(4), reason);
+    QCOMPARE(s.window->RTF->textCursor().blockNumber(), 1);
+    QCOMPARE(s.window->PageControl1->currentWidget(), s.window->TSheetTerm);
+    // The third line never went out.
+    QVERIFY(!s.window->MemoT->toPlainText().contains(QStringLiteral("30 C=3")));
+}
+
+QTEST_MAIN(BoardTransferTest)
+#include "tst_board_transfer.moc"
