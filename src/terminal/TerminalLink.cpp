@@ -85,6 +85,11 @@ void TerminalLink::processEvents()
     // The writer hands the transmit-empty event of each write to this thread and waits for it. A
     // hand-over that comes in only now is served here as well: left for later, the next line would
     // wait behind it in the writer while this thread waits for that line's answer.
+    settleWrites();
+}
+
+void TerminalLink::settleWrites()
+{
     HandOver::waitServing([this] { return m_port.TransmitSettled(); }, kSettleLimitMs);
 }
 

@@ -55,6 +55,10 @@ public:
     bool portLost() const override;
     void stoppedByLostPort(int line) override { m_lostAt = line; }
 
+    // Serves the writer's hand-over of its last write, which it waits for before it writes again. The
+    // event loop serves it between commands; a dialogue started right after another must do it itself.
+    void settleWrites();
+
     // The line the transmission ended at because the device went away; -1 when it did not.
     int lostAt() const { return m_lostAt; }
 

@@ -229,6 +229,8 @@ void TerminalPage::fetchProgram(EditorDocument& document)
     // What the board said before belongs in front of the listing, not into it.
     flushReceived();
     PageLink link(*this);
+    // LIST must not wait in the writer behind a write whose hand-over nobody serves meanwhile.
+    link.settleWrites();
     ProgramFetch::Result result;
     {
         m_fetching = true;

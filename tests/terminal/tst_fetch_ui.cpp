@@ -37,6 +37,7 @@ class FetchUiTest : public QObject {
 private slots:
     void listing_becomesANewUnnamedDocument();
     void commands_followThePort();
+    void fetchRightAfterAnother_isAnsweredToo();
     void modifiedDocument_isAskedAboutFirst_data();
     void modifiedDocument_isAskedAboutFirst();
     void boardWithoutProgram_saysSo();
@@ -93,6 +94,21 @@ void FetchUiTest::commands_followThePort()
 
     s.action("tbnCommClose")->trigger();
     QVERIFY(!item->isEnabled() && !popup->isEnabled() && !s.action("mnuTransmit")->isEnabled());
+}
+
+void FetchUiTest::fetchRightAfterAnother_isAnsweredToo()
+{
+    TerminalSession s;
+    s.start();
+    QVERIFY(s.openPort());
+    LinePeer peer(s.pty.master(), listingBoard);
+    // No pass of the window's events in between: the first LIST's hand-over is still waiting.
+    s.window->mnuFetchClick();
+    EditorModified = false;
+    s.window->mnuFetchClick();
+    QVERIFY2(s.prompts.shown.isEmpty(), qPrintable(s.prompts.texts("warning").join(',')));
+    QCOMPARE(peer.received(), QByteArray("LIST\rLIST\r"));
+    QCOMPARE(s.window->RTF->toPlainText(), QStringLiteral("10 A=1\n20 PRINT  A\n"));
 }
 
 void FetchUiTest::modifiedDocument_isAskedAboutFirst_data()
