@@ -332,6 +332,7 @@ void TfrmTerminal::FormCanResize(int newWidth)
         const int widths[6] = {90, 45, 80, qMax(newWidth - 424, -24), 125, 50};
         for (int i = 0; i < 6; ++i)
             StatusBar1->setPanelWidth(i, widths[i]);
+        fitTransmissionPanel();
     }
     placeOverlayPanels();
 }

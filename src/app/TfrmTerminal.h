@@ -303,4 +303,6 @@ public:
 
 private:
     void connectTransfer();
+    // A long text in status panel 4 takes its room from the handshake panel beside it.
+    void fitTransmissionPanel();
 };

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -116,12 +117,25 @@ void TfrmTerminal::tbnTransmitClick() { m_terminal->transmit(); }
 void TfrmTerminal::connectTransfer()
 {
     m_terminal->setTransferCommands(mnuTransmit, mnuFetch, popFetch);
-    connect(m_terminal, &TerminalPage::statusTextChanged, this,
-            [this](const QString& text) { StatusBar1->setPanelText(4, text); });
+    connect(m_terminal, &TerminalPage::statusTextChanged, this, [this](const QString& text) {
+        StatusBar1->setPanelText(4, text);
+        FormCanResize(width());
+    });
     connect(m_terminal, &TerminalPage::editorWanted, this, [this] {
         PageControl1->setCurrentWidget(TSheetEd);
         RTF->setFocus();
     });
+}
+
+void TfrmTerminal::fitTransmissionPanel()
+{
+    if (StatusBar1->panelText(4).isEmpty())
+        return;
+    // Up to where the overwrite indicator and the clock begin at the bar's right end.
+    const int overlaysLeft = StatusBar1->width() - pnlUhr->width() - 6 - pnlOverWrite->width() - 4;
+    const int excess = StatusBar1->panelLeft(5) - overlaysLeft;
+    if (excess > 0)
+        StatusBar1->setPanelWidth(3, qMax(StatusBar1->panelWidth(3) - excess, -24));
 }
 
 void TfrmTerminal::mnuTransmitClick() { m_terminal->transmit(); }

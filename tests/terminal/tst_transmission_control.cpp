@@ -297,7 +297,12 @@ void TransmissionControlTest::stop_waitsForTheLineThenEnds()
 
     QCOMPARE(peer.received(), sentBytes(program.mid(0, 2)));
     QCOMPARE(s.window->MemoT->toPlainText(), QStringLiteral("10 PRINT 1\n>20 PRINT 2\n>"));
-    QCOMPARE(s.window->StatusBar1->panelText(4), QStringLiteral("Abgebrochen nach Zeile 2"));
+    StatusBar* bar = s.window->StatusBar1;
+    QCOMPARE(bar->panelText(4), QStringLiteral("Abgebrochen nach Zeile 2"));
+    // Wider than the panel was, and clear of the overwrite indicator and the clock.
+    QVERIFY(bar->shownWidth(4) > bar->fontMetrics().horizontalAdvance(bar->panelText(4)));
+    QVERIFY2(bar->panelLeft(5) <= s.window->pnlOverWrite->x(),
+             qPrintable(QStringLiteral("%1 %2").arg(bar->panelLeft(5)).arg(s.window->pnlOverWrite->x())));
     QVERIFY(s.prompts.shown.isEmpty());
     QCOMPARE(runningHint, QStringLiteral("Übertragung abbrechen"));
     QCOMPARE(runningItem, QStringLiteral("Übertragung abbrechen"));
