@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 FrameLimiter::FrameLimiter(QWidget* window) : m_window(window)
 {
@@ -44,6 +45,10 @@ void FrameLimiter::paintWhileWaiting()
     // another width), then the picture. Both are delivered here directly; input, timers and the
     // port's hand-overs stay queued.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    // What a menu or a dialog closed just before left on the screen is the window system's to report,
+    // and its reports wait with the input; the first picture is therefore the whole window.
+    if (!std::exchange(m_paintedWhileWaiting, true))
+        m_window->update();
     QEvent paint(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(m_window, &paint);
 }

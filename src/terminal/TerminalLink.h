@@ -38,6 +38,7 @@ private:
     QElapsedTimer m_sincePaint;
     bool m_holding = false;
     bool m_held = false;
+    bool m_paintedWhileWaiting = false;
 };
 
 // The board's line as the main window's port gives it, for the transmission and the fetch: the waits
