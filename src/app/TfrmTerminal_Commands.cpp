@@ -351,7 +351,7 @@ void TfrmTerminal::buildPopupMenus()
                                           {},
                                           {&T::popTermClear, "popTermClear", 607},
                                           {},
-                                          {&T::popFetch, "popFetch", 942, {}, &T::mnuFetch},
+                                          {&T::popFetch, "popFetch", 942},
                                       });
     popmnuEd = build("popmnuEd", {
                                       {&T::popFontFarbenEditor, "popFontFarbenEditor", 620},

@@ -19,6 +19,13 @@
 
 using namespace GlobVar;
 
+namespace {
+
+// How long a pop-up menu takes to leave the screen after its item was chosen.
+constexpr int kPopupGoneMs = 100;
+
+} // namespace
+
 void TfrmTerminal::connectTerminal()
 {
     m_terminal = new TerminalPage(this, {MemoT, RTF, SerComm1, tbnCommOpen, tbnCommClose, tbnBreak, tbnTransmit,
@@ -121,6 +128,10 @@ void TfrmTerminal::connectTransfer()
         StatusBar1->setPanelText(4, text);
         FormCanResize(width());
     });
+    // From the pane's pop-up menu the fetch starts a moment later: the menu leaves the screen only once
+    // the window system has dealt with its closing, and while the fetch runs the window is only painted.
+    connect(popFetch, &QAction::triggered, this,
+            [this] { QTimer::singleShot(kPopupGoneMs, this, [this] { runMenuItem(mnuFetch); }); });
     connect(m_terminal, &TerminalPage::editorWanted, this, [this] {
         PageControl1->setCurrentWidget(TSheetEd);
         RTF->setFocus();

@@ -90,7 +90,7 @@ void FetchUiTest::commands_followThePort()
     LinePeer peer(s.pty.master(), listingBoard);
     s.prompts.answers.enqueue(Prompts::Answer::No);
     popup->trigger();
-    QCOMPARE(s.window->RTF->toPlainText(), QStringLiteral("10 A=1\n20 PRINT  A\n"));
+    QTRY_COMPARE(s.window->RTF->toPlainText(), QStringLiteral("10 A=1\n20 PRINT  A\n"));
 
     s.action("tbnCommClose")->trigger();
     QVERIFY(!item->isEnabled() && !popup->isEnabled() && !s.action("mnuTransmit")->isEnabled());
