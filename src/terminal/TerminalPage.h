@@ -112,7 +112,7 @@ private:
     void showTransmitting(bool running);
     // Puts the editor's caret at the start of the line (counted from 0).
     void putEditorCaret(int line);
-    // Received text that is gathering or waiting goes into the pane now.
+    // Received text that is gathering or waiting in the port goes into the pane now.
     void flushReceived();
     // A device lost during a dialogue with the board is reported once it ended; `line` is the program
     // line it ended at (from 0), or -1.

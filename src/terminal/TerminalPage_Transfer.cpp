@@ -212,8 +212,6 @@ void TerminalPage::reportLostDevice(int line, const QString& lineText)
 
 void TerminalPage::flushReceived()
 {
-    if (!m_gather->isActive() && m_receivedPending.isEmpty())
-        return;
     m_gather->stop();
     insertReceived(std::exchange(m_receivedPending, {}) + TerminalText::filterReceived(m_controls.port->ReadString()));
 }
@@ -226,11 +224,11 @@ void TerminalPage::fetchProgram(EditorDocument& document)
     if (!document.mayReplace())
         return;
     emit pageWanted();
-    // What the board said before belongs in front of the listing, not into it.
-    flushReceived();
     PageLink link(*this);
     // LIST must not wait in the writer behind a write whose hand-over nobody serves meanwhile.
     link.settleWrites();
+    // What the board said before belongs in front of the listing, not into it.
+    flushReceived();
     ProgramFetch::Result result;
     {
         m_fetching = true;

@@ -7,6 +7,7 @@
 
 #include "app/StatusBar.h"
 #include "app/TfrmTerminal.h"
+#include "serial/SerComm.h"
 #include "settings/GlobVar_Unit.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
+#include <QThread>
 
 using namespace GlobVar;
 
@@ -38,6 +40,7 @@ private slots:
     void listing_becomesANewUnnamedDocument();
     void commands_followThePort();
     void fetchRightAfterAnother_isAnsweredToo();
+    void textWaitingBefore_staysOutOfTheProgram();
     void modifiedDocument_isAskedAboutFirst_data();
     void modifiedDocument_isAskedAboutFirst();
     void boardWithoutProgram_saysSo();
@@ -109,6 +112,24 @@ void FetchUiTest::fetchRightAfterAnother_isAnsweredToo()
     QVERIFY2(s.prompts.shown.isEmpty(), qPrintable(s.prompts.texts("warning").join(',')));
     QCOMPARE(peer.received(), QByteArray("LIST\rLIST\r"));
     QCOMPARE(s.window->RTF->toPlainText(), QStringLiteral("10 A=1\n20 PRINT  A\n"));
+}
+
+void FetchUiTest::textWaitingBefore_staysOutOfTheProgram()
+{
+    TerminalSession s;
+    s.start();
+    QVERIFY(s.openPort());
+    // The board said something the window has not shown yet.
+    s.pty.write("99     STALE\r\n>");
+    QElapsedTimer clock;
+    clock.start();
+    while (s.window->SerComm1->InputCount() < 15 && clock.elapsed() < 2000)
+        QThread::msleep(2);
+    LinePeer peer(s.pty.master(), listingBoard);
+    s.window->mnuFetchClick();
+    QCOMPARE(s.window->RTF->toPlainText(), QStringLiteral("10 A=1\n20 PRINT  A\n"));
+    QVERIFY2(s.window->MemoT->toPlainText().startsWith(QStringLiteral("99     STALE\n>LIST\n")),
+             qPrintable(s.window->MemoT->toPlainText()));
 }
 
 void FetchUiTest::modifiedDocument_isAskedAboutFirst_data()
