@@ -2,8 +2,11 @@
 //  - sending 200- and 1000-line programs unpaced, against the simulator's own answer time per line;
 //  - sending them at 9600 baud, against the time the line itself needs;
 //  - receiving 1 MiB of program output at 38400 baud: shown completely, and the processor time the
-//    program spends meanwhile.
-// Usage: bench_transmit [--reception-bytes N] [--no-transmission]   (N = 0 leaves the reception out)
+//    program spends meanwhile;
+//  - fetching a 300-line program back from the simulator at 9600 baud, against the time the listing
+//    itself needs on the line.
+// Usage: bench_transmit [--reception-bytes N] [--no-transmission] [--no-fetch]
+//        (N = 0 leaves the reception out)
 
 #include "settings/GlobVar_Unit.h"
 #include "app/TfrmTerminal.h"
@@ -27,6 +30,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 #include <poll.h>
 #include <sys/resource.h>
@@ -190,6 +194,24 @@ public:
         return m_window->MemoT->toPlainText() == expected ? seconds : -seconds;
     }
 
+    // Seconds for fetching the board's program, and the bytes the board sent for it (its echo of LIST,
+    // the listing, READY and the prompt); negative seconds when the editor did not get `lines` lines.
+    std::pair<double, qint64> fetch(int lines)
+    {
+        // Nothing to ask about: the program is replaced without the close question.
+        GlobVar::EditorModified = false;
+        m_window->MemoT->clear();
+        QElapsedTimer clock;
+        clock.start();
+        trigger("mnuFetch");
+        const double seconds = clock.nsecsElapsed() / 1e9;
+        const QString dialogue = m_window->MemoT->toPlainText();
+        // The pane shows each CR LF as one line break.
+        const qint64 bytes = dialogue.size() + dialogue.count(QLatin1Char('\n'));
+        const bool complete = m_window->RTF->document()->blockCount() == lines + 1;
+        return {complete ? seconds : -seconds, bytes};
+    }
+
     void trigger(const char* name) { m_window->findChild<QAction*>(QLatin1String(name))->trigger(); }
 
 private:
@@ -255,6 +277,33 @@ void paced(Session& session, int baud)
                     std::abs(seconds), limit, std::abs(seconds) / limit, bare / limit,
                     seconds < 0 ? "  (INCOMPLETE: an answer is missing)" : "");
     }
+}
+
+void fetching(Session& session, int baud)
+{
+    constexpr int kLines = 300;
+    constexpr int kRuns = 5;
+    std::printf("Program fetched back, %d lines, simulator paced at %d baud (%d runs)\n", kLines, baud, kRuns);
+    Simulator board({QStringLiteral("--baud"), QString::number(baud)});
+    if (!session.open(board.path())) {
+        std::printf("  cannot open %s\n", qPrintable(board.path()));
+        return;
+    }
+    if (session.transmit(makeProgram(kLines)) < 0) {
+        std::printf("  the program did not reach the simulator\n");
+        return;
+    }
+    std::vector<double> ratios;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto [seconds, bytes] = session.fetch(kLines);
+        const double lineTime = double(bytes) * kBitsPerByte / baud;
+        ratios.push_back(std::abs(seconds) / lineTime);
+        std::printf("  %6.3f s for %lld bytes; line time %6.3f s; ratio %.4f (%+.1f ms)%s\n", std::abs(seconds),
+                    bytes, lineTime, std::abs(seconds) / lineTime, (std::abs(seconds) - lineTime) * 1e3,
+                    seconds < 0 ? "  (INCOMPLETE: lines are missing)" : "");
+    }
+    session.close();
+    std::printf("  median ratio %.4f\n", median(ratios));
 }
 
 void reception(Session& session, qint64 bytes)
@@ -337,5 +386,7 @@ int main(int argc, char** argv)
     }
     if (receptionBytes > 0)
         reception(session, receptionBytes);
+    if (!args.contains(QStringLiteral("--no-fetch")))
+        fetching(session, 9600);
     return 0;
 }

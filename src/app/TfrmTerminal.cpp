@@ -159,7 +159,8 @@ void TfrmTerminal::buildStatusBar()
     StatusBar1->addPanel({{}, 50, Qt::AlignHCenter, true});
     StatusBar1->addPanel({{}, 100, Qt::AlignHCenter, true});
     StatusBar1->addPanel({{}, 140, Qt::AlignLeft, true});
-    StatusBar1->addPanel({{}, 70, Qt::AlignLeft, false});
+    // The transmission's progress and outcome: "Abgebrochen nach Zeile 300" must not be cut either.
+    StatusBar1->addPanel({{}, 70, Qt::AlignLeft, false, true});
     // The last panel holds the overwrite indicator and the clock, each with a frame of its own.
     StatusBar1->addPanel({{}, 0, Qt::AlignLeft, false});
     centralWidget()->layout()->addWidget(StatusBar1);
@@ -327,6 +328,7 @@ void TfrmTerminal::FormCanResize(int newWidth)
         const int widths[6] = {90, 45, 80, qMax(newWidth - 424, -24), 125, 50};
         for (int i = 0; i < 6; ++i)
             StatusBar1->setPanelWidth(i, widths[i]);
+        fitTransmissionPanel();
     }
     placeOverlayPanels();
 }

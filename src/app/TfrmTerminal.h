@@ -353,4 +353,17 @@ public:
 private:
     void buildLogIndicator();
     void showLogging(bool running);
+    // --- the transmission's menu item (its stop command while it runs) and the program fetched back
+    //     from the board (Terminal menu and terminal pop-up)
+public:
+    void mnuTransmitClick();
+    void mnuFetchClick();
+    QAction* mnuTransmit = nullptr;
+    QAction* mnuFetch = nullptr;
+    QAction* popFetch = nullptr;
+
+private:
+    void connectTransfer();
+    // A long text in status panel 4 takes its room from the handshake panel beside it.
+    void fitTransmissionPanel();
 };

@@ -96,6 +96,9 @@ const std::initializer_list<MenuTable>& mainMenu()
              Separator,
              {&T::mnuComPort, "mnuComPort", 44, nullptr, {}, 0, &T::mnuComPortClick},
              {&T::mnuEinstellungen, "mnuEinstellungen", 45, nullptr, {}, 0, &T::mnuEinstellungenClick},
+             Separator,
+             {&T::mnuTransmit, "mnuTransmit", 940, nullptr, {}, Disabled, &T::mnuTransmitClick},
+             {&T::mnuFetch, "mnuFetch", 942, nullptr, {}, Disabled, &T::mnuFetchClick},
          }},
         {"mnuEditor", 60,
          {
@@ -356,6 +359,8 @@ void TfrmTerminal::buildPopupMenus()
                                           {&T::Allesmarkieren2, "Allesmarkieren2", 606, Qt::CTRL | Qt::Key_A},
                                           {},
                                           {&T::popTermClear, "popTermClear", 607},
+                                          {},
+                                          {&T::popFetch, "popFetch", 942},
                                       });
     popmnuEd = build("popmnuEd", {
                                       {&T::popFontFarbenEditor, "popFontFarbenEditor", 620},

@@ -21,6 +21,13 @@
 
 using namespace GlobVar;
 
+namespace {
+
+// How long a pop-up menu takes to leave the screen after its item was chosen.
+constexpr int kPopupGoneMs = 100;
+
+} // namespace
+
 void TfrmTerminal::connectTerminal()
 {
     m_terminal = new TerminalPage(this, {MemoT, RTF, SerComm1, tbnCommOpen, tbnCommClose, tbnBreak, tbnTransmit,
@@ -42,6 +49,7 @@ void TfrmTerminal::connectTerminal()
     connectCommand(tbnCommClose, &TfrmTerminal::tbnCommCloseClick);
     connectCommand(tbnBreak, &TfrmTerminal::tbnBreakClick);
     connectCommand(tbnTransmit, &TfrmTerminal::tbnTransmitClick);
+    connectTransfer();
     connectCommand(mnuEcho, &TfrmTerminal::mnuEchoClick);
     connectCommand(mnuFTasten, &TfrmTerminal::mnuFTastenClick);
 
@@ -134,6 +142,38 @@ void TfrmTerminal::showLogging(bool running) { pnlLog->setVisible(running); }
 void TfrmTerminal::mnuMitschnittClick() { m_terminal->toggleSessionLog(); }
 
 void TfrmTerminal::mnuMitschnittGesendetClick() { m_terminal->logSentToggled(); }
+
+void TfrmTerminal::connectTransfer()
+{
+    m_terminal->setTransferCommands(mnuTransmit, mnuFetch, popFetch);
+    connect(m_terminal, &TerminalPage::statusTextChanged, this, [this](const QString& text) {
+        StatusBar1->setPanelText(4, text);
+        FormCanResize(width());
+    });
+    // From the pane's pop-up menu the fetch starts a moment later: the menu leaves the screen only once
+    // the window system has dealt with its closing, and while the fetch runs the window is only painted.
+    connect(popFetch, &QAction::triggered, this,
+            [this] { QTimer::singleShot(kPopupGoneMs, this, [this] { runMenuItem(mnuFetch); }); });
+    connect(m_terminal, &TerminalPage::editorWanted, this, [this] {
+        PageControl1->setCurrentWidget(TSheetEd);
+        RTF->setFocus();
+    });
+}
+
+void TfrmTerminal::fitTransmissionPanel()
+{
+    if (StatusBar1->panelText(4).isEmpty())
+        return;
+    // Up to where the overwrite indicator and the clock begin at the bar's right end.
+    const int overlaysLeft = StatusBar1->width() - pnlUhr->width() - 6 - pnlOverWrite->width() - 4;
+    const int excess = StatusBar1->panelLeft(5) - overlaysLeft;
+    if (excess > 0)
+        StatusBar1->setPanelWidth(3, qMax(StatusBar1->panelWidth(3) - excess, -24));
+}
+
+void TfrmTerminal::mnuTransmitClick() { m_terminal->transmit(); }
+
+void TfrmTerminal::mnuFetchClick() { m_terminal->fetchProgram(*m_document); }
 
 void TfrmTerminal::mnuFTastenClick()
 {

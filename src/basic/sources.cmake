@@ -5,5 +5,8 @@ list(APPEND CORE_SOURCES
     basic/Renumber.h basic/Renumber.cpp
     basic/AutoNumber.h basic/AutoNumber.cpp
     basic/ProgramText.h basic/ProgramText.cpp
+    basic/BoardLine.h
     basic/ProgramTransmission.h basic/ProgramTransmission.cpp
+    basic/ProgramCheck.h basic/ProgramCheck.cpp
+    basic/ProgramFetch.h basic/ProgramFetch.cpp
 )

@@ -341,6 +341,21 @@ void EditorDocument::close()
     CurrentFileName = DefaultFileName;
 }
 
+bool EditorDocument::mayReplace() { return !EditorModified || askToSaveBeforeClosing(); }
+
+void EditorDocument::openUnnamed(const QString& programText)
+{
+    CurrentFileName = DefaultFileName;
+    LoadingFile = true;
+    m_pane->setPlainText(toPaneText(programText));
+    LoadingFile = false;
+    m_actions.redoButton->setEnabled(false);
+    // Against the last file loaded it is new text whatever its length.
+    LastLoadedLength = -1;
+    textChanged();
+    showPage(caption(true));
+}
+
 void EditorDocument::openRecent(int number)
 {
     close();

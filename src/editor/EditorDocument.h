@@ -62,6 +62,12 @@ public:
     void saveAs();
     // Sets CloseCancelled when the user kept the document.
     void close();
+    // The document is about to be replaced: asks the close question when it is modified. False keeps
+    // it (Cancel, or a save that did not happen); the pane is left as it is in any case.
+    bool mayReplace();
+    // Replaces the document with a new unnamed one holding the program text. No file holds the text,
+    // so it counts as modified.
+    void openUnnamed(const QString& programText);
     // Closes and opens entry `number` (1-4) of the recent list.
     void openRecent(int number);
     // Opens the files one after the other, asking first about a modified document. Returns whether

@@ -1,9 +1,6 @@
 #include "terminal/TerminalPage.h"
 
-#include "basic/ProgramTransmission.h"
 #include "editor/PaneCommands.h"
-#include "editor/PlainTextEditLines.h"
-#include "platform/HandOver.h"
 #include "platform/Prompts.h"
 #include "platform/StringTable.h"
 #include "serial/DeviceWatcher.h"
@@ -16,13 +13,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextBlock>
 #include <QTimer>
 
-#include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <functional>
@@ -85,104 +81,6 @@ bool isCharacterKey(const QKeyEvent* event)
     const Qt::KeyboardModifiers mods = event->modifiers();
     return !(mods & Qt::AltModifier) || (mods & Qt::ControlModifier);
 }
-
-// Paints the window at most at a screen's frame rate while a transmission runs. A repaint of the
-// terminal costs more than the rest of a line's work, and between two lines the window is given one
-// pass of its events; the requests to repaint that come faster than frames are held back and
-// answered together by the next frame. The pane's text is always up to date; only its picture
-// follows, at most one frame later.
-class FrameLimiter final : public QObject {
-public:
-    explicit FrameLimiter(QWidget* window) : m_window(window)
-    {
-        m_sincePaint.start();
-        window->installEventFilter(this);
-    }
-    ~FrameLimiter() override
-    {
-        if (m_window && m_held)
-            QCoreApplication::postEvent(m_window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
-    }
-    FrameLimiter(const FrameLimiter&) = delete;
-    FrameLimiter& operator=(const FrameLimiter&) = delete;
-
-    // Before each pass of the window's events.
-    void beforeEvents()
-    {
-        m_holding = m_sincePaint.elapsed() < kFrameMs;
-        if (m_holding)
-            return;
-        m_sincePaint.restart();
-        // A request held back is not asked again by the window; ask for it now.
-        if (m_window && std::exchange(m_held, false))
-            QCoreApplication::postEvent(m_window, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        // A dialog opened between two lines (a warning, a settings window) has the window painted
-        // behind it as usual.
-        if (m_holding && watched == m_window && event->type() == QEvent::UpdateRequest &&
-            !QApplication::activeModalWidget()) {
-            m_held = true;
-            return true;
-        }
-        return false;
-    }
-
-private:
-    static constexpr int kFrameMs = 50;
-    QPointer<QWidget> m_window;
-    QElapsedTimer m_sincePaint;
-    bool m_holding = false;
-    bool m_held = false;
-};
-
-// The transmission's view of the main window and its port.
-class TerminalLink final : public ProgramTransmission::Link {
-public:
-    TerminalLink(TSerComm& port, QWidget* window, std::function<void(const QByteArray&)> show)
-        : m_port(port), m_frames(window), m_show(std::move(show))
-    {
-    }
-
-    bool portOpen() const override { return PortOpen; }
-    void writeString(const QByteArray& bytes) override { m_port.WriteString(bytes); }
-    QByteArray readString() override { return m_port.ReadString(); }
-    void waitForInput(ProgramTransmission::Clock::time_point deadline) override
-    {
-        using namespace std::chrono;
-        // Short waits, so that the deadline is looked at soon after it passed even when the device
-        // says nothing; input ends the wait at once.
-        const auto left = duration_cast<milliseconds>(deadline - now()).count();
-        m_port.WaitForInput(int(std::clamp<long long>(left, 0, 2)));
-    }
-    void showAnswer(const QByteArray& answer) override { m_show(answer); }
-    void processEvents() override
-    {
-        m_frames.beforeEvents();
-        ProcessMessages();
-        // The writer hands the transmit-empty event of each write to this thread and waits for it.
-        // A hand-over that comes in only now is served here as well: left for later, the next line
-        // would wait behind it in the writer while this thread waits for that line's answer.
-        HandOver::waitServing([this] { return m_port.TransmitSettled(); }, kSettleLimitMs);
-    }
-    void showTimeout(const QString& message) override { Prompts::instance().warning(WarningCaption, message); }
-    bool portLost() const override { return m_port.DeviceLost(); }
-    void stoppedByLostPort(int line) override { m_lostAt = line; }
-
-    // The line the transmission ended at because the device went away; -1 when it did not.
-    int lostAt() const { return m_lostAt; }
-
-private:
-    // A device that takes no more bytes keeps the writer busy; the next line then times out.
-    static constexpr int kSettleLimitMs = 1000;
-    TSerComm& m_port;
-    FrameLimiter m_frames;
-    std::function<void(const QByteArray&)> m_show;
-    int m_lostAt = -1;
-};
 
 // Received text is gathered this long after its announcement before it goes into the pane at once.
 constexpr int kGatherMs = 50;
@@ -247,7 +145,7 @@ void TerminalPage::portOpened()
     TSerComm* port = m_controls.port;
     rememberDevice();
     m_controls.open->setEnabled(false);
-    for (QAction* a : {m_controls.close, m_controls.controlC, m_controls.transmit})
+    for (QAction* a : portCommands())
         a->setEnabled(true);
     if (EnvReturn)
         port->WriteByte(13);
@@ -278,7 +176,7 @@ void TerminalPage::closePort()
     stopLog();
     m_controls.port->Close();
     m_controls.open->setEnabled(true);
-    for (QAction* a : {m_controls.close, m_controls.controlC, m_controls.transmit})
+    for (QAction* a : portCommands())
         a->setEnabled(false);
 }
 
@@ -313,8 +211,8 @@ void TerminalPage::gatherEnded()
 
 void TerminalPage::lost(const QString& message)
 {
-    // A running transmission notices it at its line and reports both together.
-    if (m_transmitting || !PortOpen)
+    // A running transmission or fetch notices it and reports it when it ended.
+    if (m_transmitting || m_fetching || !PortOpen)
         return;
     closeLostPort(message, QString());
 }
@@ -325,12 +223,8 @@ void TerminalPage::closeLostPort(const QString& message, const QString& more)
     const QString name = QStringLiteral("COM%1").arg(port->PortNum());
     const QString path = port->DevicePath();
     // Received text still gathering is shown before the port's queue goes with the port.
-    if (m_gather->isActive()) {
-        m_gather->stop();
-        const QByteArray received = port->ReadString();
-        logReceived(received);
-        insertReceived(std::exchange(m_receivedPending, {}) + TerminalText::filterReceived(received));
-    }
+    if (m_gather->isActive())
+        flushReceived();
     // Through the close command, so that the toolbar shows the closed port.
     closePort();
     // Waiting for the device to come back, the note in the pane says it all; a transmission that ended
@@ -378,12 +272,20 @@ bool TerminalPage::keyPressed(QKeyEvent* event)
         runMenuItem(command);
         return true;
     }
+    // While a transmission runs, Escape stops it.
+    if (m_transmitting && event->key() == Qt::Key_Escape && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        stopTransmission();
+        return true;
+    }
     const bool backspace = event->key() == Qt::Key_Backspace;
     if (!backspace && !isCharacterKey(event)) {
         // Alt with a letter neither reaches the controller nor types into the pane; other keys
         // without a character (arrows, Delete, Home ...) move and edit in the pane only.
         return (event->modifiers() & Qt::AltModifier) && !event->text().isEmpty();
     }
+    // A character typed while the program goes out would mix into its lines on the board.
+    if (m_transmitting)
+        return true;
 
     const QString typed = backspace ? QString(QChar(8)) : event->text();
     for (const QChar character : typed) {
@@ -449,36 +351,4 @@ void TerminalPage::toggleEcho()
 {
     ComEcho = !ComEcho;
     m_controls.echo->setChecked(ComEcho);
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Program transmission
-
-void TerminalPage::transmit()
-{
-    emit pageWanted();
-    TSerComm* port = m_controls.port;
-    // The program as it is when the transmission starts; edits made between lines do not mix into it.
-    const PlainTextEditLines program(m_controls.editor);
-    TerminalLink link(*port, m_window, [this](const QByteArray& answer) {
-        logReceived(answer);
-        insertReceived(answer);
-    });
-    {
-        m_transmitting = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{m_transmitting};
-        ProgramTransmission::transmit(program, link, Language);
-    }
-    // A device lost during the transmission is reported here, once, with the line it ended at; one
-    // lost after the last line was answered is reported all the same.
-    if (!port->DeviceLost() || !PortOpen)
-        return;
-    QString more;
-    if (link.lostAt() >= 0)
-        more = StringTable::LoadStr(565 + StringTable::LanguageOffset(Language))
-                   .arg(QString::number(link.lostAt() + 1), program.line(link.lostAt()));
-    closeLostPort(port->LossMessage(), more);
 }

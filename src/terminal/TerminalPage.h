@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIcon>
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <memory>
 
+class EditorDocument;
 class QAction;
 class QKeyEvent;
 class QPlainTextEdit;
@@ -51,8 +54,18 @@ public:
     void closePort();
     void sendControlC();
     void toggleEcho();
-    // Sends the editor's program line by line; returns when it is sent or a line timed out.
+    // Sends the editor's program line by line; returns when it is sent, stopped, or a line timed out.
+    // Run while a transmission runs, it stops that one instead.
     void transmit();
+    // The running transmission ends after the line now waiting for its answer (or its time-out).
+    void stopTransmission();
+    bool transmitting() const { return m_transmitting; }
+    // Lists the board's program and opens it as a new unnamed document, after the document's close
+    // question.
+    void fetchProgram(EditorDocument& document);
+    // The menu item of the transmission and the fetch commands: enabled while the port is open, the
+    // fetch not while a transmission runs.
+    void setTransferCommands(QAction* transmitItem, QAction* fetch, QAction* fetchPopup);
 
     // Port events.
     void received();
@@ -85,6 +98,10 @@ signals:
     void focusWanted();
     // The session log started or stopped (status panel 5).
     void loggingChanged(bool running);
+    // The editor page is to be in front, with the keyboard (a problem of the program was chosen).
+    void editorWanted();
+    // The transmission's and the fetch's progress and outcome, for the status bar; empty clears it.
+    void statusTextChanged(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -116,6 +133,19 @@ private:
     void forgetLostDevice();
     // A line of its own in the pane, at the end.
     void showNote(const QString& text);
+    // The commands that follow the port's state.
+    QList<QAction*> portCommands() const;
+    // The transmission's command becomes its stop command while it runs, and back.
+    void showTransmitting(bool running);
+    // Puts the editor's caret at the start of the line (counted from 0).
+    void putEditorCaret(int line);
+    // Received text that is gathering or waiting in the port goes into the pane now.
+    void flushReceived();
+    // A device lost during a dialogue with the board is reported once it ended; `line` is the program
+    // line it ended at (from 0), or -1.
+    void reportLostDevice(int line, const QString& lineText);
+    // The board's line and this page, as the transmission and the fetch see them.
+    class PageLink;
 
     QWidget* m_window;
     Controls m_controls;
@@ -135,4 +165,11 @@ private:
     QString m_deviceIdentity;
     // The port's device name before a reconnection pointed it at the device's new path.
     QString m_ownDeviceName;
+    bool m_stopRequested = false;
+    // The fetch is running; it too reports a lost device itself.
+    bool m_fetching = false;
+    QAction* m_transmitItem = nullptr;
+    QAction* m_fetch = nullptr;
+    QAction* m_fetchPopup = nullptr;
+    QIcon m_transmitIcon;
 };

@@ -181,6 +181,8 @@ void MainWindowTest::menuItems_matchTheDesign_data()
         {"mnuFontFarbenTerminal", "&Font/Farben...", "", true, true, 43},
         {"mnuComPort", "&ComPort...", "", true, true, 44},
         {"mnuEinstellungen", "&Einstellungen...", "", true, true, 45},
+        {"mnuTransmit", "Programm übertragen", "", false, true, 940},
+        {"mnuFetch", "Programm vom Board holen", "", false, true, 942},
         {"mnuFontFarbenEditor", "&Font/Farben...", "", true, true, 61},
         {"mnuTabulator", "&Tabulator...", "", true, false, 62},
         {"mnuAutoNumber", "Auto-Nummerierung", "", true, true, 63},
@@ -642,7 +644,9 @@ void MainWindowTest::english_setsEveryTaggedControl()
         {"Ausschneiden1", "Cut"}, {"Kopieren1", "Copy"}, {"Einfgen1", "Paste"}, {"popClear", "Delete"},
         {"Allesmarkieren1", "Select All (Strg+A)"}, {"popEditClear", "Clear Editor-Window"},
         {"mnuSuchen", "&Find…"}, {"mnuSuchenWeiter", "Find &next"}, {"mnuSuchenZurueck", "Find &previous"},
-        {"mnuSyntaxHighlight", "Syntax &highlighting"}};
+        {"mnuSyntaxHighlight", "Syntax &highlighting"},
+        {"mnuTransmit", "Transmit program"}, {"mnuFetch", "Fetch program from board"},
+        {"popFetch", "Fetch program from board"}};
     int checked = 0;
     for (QObject* o : m_window->findChildren<QObject*>()) {
         const int tag = o->property("tag").toInt();

@@ -28,16 +28,37 @@ public:
     // The usual controller: every line answered at once with its echo and the prompt.
     bool echoEveryLine = false;
 
+    // What approve() answers, and after which pass of the window's events (counted from 1) the user has
+    // asked to stop (0: never).
+    bool approval = true;
+    int stopAtPass = 0;
+
     QList<QByteArray> sent;
     QList<int> answersShownBeforeSend; // for each send, how many answers the pane had by then
+    int approvals = 0;
+    QStringList calls; // "start 0/3", "send 0", "timeout", "timed out 1" ... in order
+    QList<QByteArray> timedOutWith;
     QList<QByteArray> shown;
     QStringList timeouts;
     int eventPasses = 0;
     int reads = 0;
 
     bool portOpen() const override { return open; }
+    bool approve(const EditorLines&) override
+    {
+        ++approvals;
+        return approval;
+    }
+    void lineStarted(int line, int count) override { calls.append(QStringLiteral("start %1/%2").arg(line).arg(count)); }
+    bool stopRequested() const override { return stopAtPass > 0 && eventPasses >= stopAtPass; }
+    void lineTimedOut(int line, const QByteArray& received) override
+    {
+        calls.append(QStringLiteral("timed out %1").arg(line));
+        timedOutWith.append(received);
+    }
     void writeString(const QByteArray& bytes) override
     {
+        calls.append(QStringLiteral("send %1").arg(sent.size()));
         answersShownBeforeSend.append(int(shown.size()));
         sent.append(bytes);
         m_sentAt = m_now;
@@ -67,7 +88,11 @@ public:
     Clock::time_point now() const override { return m_now; }
     void showAnswer(const QByteArray& answer) override { shown.append(answer); }
     void processEvents() override { ++eventPasses; }
-    void showTimeout(const QString& message) override { timeouts.append(message); }
+    void showTimeout(const QString& message) override
+    {
+        calls.append(QStringLiteral("timeout"));
+        timeouts.append(message);
+    }
 
 private:
     Clock::time_point m_now{};
@@ -78,6 +103,7 @@ private:
 } // namespace
 
 Q_DECLARE_METATYPE(Piece)
+Q_DECLARE_METATYPE(ProgramTransmission::Failure)
 
 class TransmissionTest : public QObject {
     Q_OBJECT
@@ -95,6 +121,15 @@ private slots:
     void timeoutMessage_dependsOnLanguage();
     void longLine_isCutAt4096Characters();
     void bytes_areTheCharacterCodes();
+
+    void progress_isAnnouncedBeforeEachLineGoes();
+    void approval_isAskedOnceBeforeTheFirstLineAndOnlyWhenThereIsSomethingToSend();
+    void stop_endsAfterTheLineAnsweredLast();
+    void timeout_tellsTheFailingLineAndItsBytesAfterTheMessage();
+    void failure_isReadFromTheAnswer_data();
+    void failure_isReadFromTheAnswer();
+    void statusTexts_inBothLanguages_data();
+    void statusTexts_inBothLanguages();
 };
 
 void TransmissionTest::linesGoOneAfterTheOther_eachAfterItsExactAnswer()
@@ -246,6 +281,122 @@ void TransmissionTest::bytes_areTheCharacterCodes()
     const QString line = QStringLiteral("10 PRINT \"\u00e4\u00df\u00a0\u00ff\"");
     QCOMPARE(ProgramTransmission::lineToSend(line), QByteArray("10 PRINT \"\xe4\xdf\xa0\xff\"\r"));
     QCOMPARE(ProgramTransmission::expectedAnswer(line), QByteArray("10 PRINT \"\xe4\xdf\xa0\xff\"\r\n>"));
+}
+
+void TransmissionTest::progress_isAnnouncedBeforeEachLineGoes()
+{
+    ScriptedLink link;
+    link.echoEveryLine = true;
+    QCOMPARE(ProgramTransmission::transmit(MemoryLines({"10 A=1", "", "20 B=2"}), link, 1), Outcome::Completed);
+    QCOMPARE(link.calls, (QStringList{"start 0/3", "send 0", "start 1/3", "send 1", "start 2/3", "send 2"}));
+}
+
+void TransmissionTest::approval_isAskedOnceBeforeTheFirstLineAndOnlyWhenThereIsSomethingToSend()
+{
+    ScriptedLink declined;
+    declined.approval = false;
+    QCOMPARE(ProgramTransmission::transmit(MemoryLines({"10 A=1", "20 B=2"}), declined, 1), Outcome::Declined);
+    QCOMPARE(declined.approvals, 1);
+    QVERIFY(declined.sent.isEmpty());
+    QVERIFY(declined.calls.isEmpty());
+    QCOMPARE(declined.reads, 0);
+
+    ScriptedLink approved;
+    approved.echoEveryLine = true;
+    QCOMPARE(ProgramTransmission::transmit(MemoryLines({"10 A=1", "20 B=2"}), approved, 1), Outcome::Completed);
+    QCOMPARE(approved.approvals, 1);
+    QCOMPARE(approved.sent.size(), 2);
+
+    // Nothing to send: no question either.
+    ScriptedLink closed;
+    closed.open = false;
+    ProgramTransmission::transmit(MemoryLines({"10 A=1"}), closed, 1);
+    ScriptedLink empty;
+    ProgramTransmission::transmit(MemoryLines(), empty, 1);
+    QCOMPARE(closed.approvals + empty.approvals, 0);
+}
+
+void TransmissionTest::stop_endsAfterTheLineAnsweredLast()
+{
+    MemoryLines program({"10 A=1", "20 B=2", "30 C=3", "40 D=4"});
+    ScriptedLink link;
+    link.echoEveryLine = true;
+    link.stopAtPass = 2; // asked while the second line waited; seen once its answer is in
+    QCOMPARE(ProgramTransmission::transmit(program, link, 1), Outcome::Stopped);
+    QCOMPARE(link.sent, (QList<QByteArray>{"10 A=1\r", "20 B=2\r"}));
+    QCOMPARE(link.shown.size(), 2);
+    QVERIFY(link.timeouts.isEmpty());
+
+    // Asked with the last line's answer: everything went out, so it is complete.
+    ScriptedLink late;
+    late.echoEveryLine = true;
+    late.stopAtPass = 4;
+    QCOMPARE(ProgramTransmission::transmit(program, late, 1), Outcome::Completed);
+    QCOMPARE(late.sent.size(), 4);
+}
+
+void TransmissionTest::timeout_tellsTheFailingLineAndItsBytesAfterTheMessage()
+{
+    MemoryLines program({"10 A=1", "20 B=2", "30 C=3"});
+    ScriptedLink link;
+    link.echoEveryLine = true;
+    link.script[1] = {{1ms, "20 B=2\a\r\n>"}};
+    QCOMPARE(ProgramTransmission::transmit(program, link, 1), Outcome::TimedOut);
+    QCOMPARE(link.calls.mid(4), (QStringList{"timeout", "timed out 1"}));
+    QCOMPARE(link.timedOutWith, QList<QByteArray>{"20 B=2\a\r\n>"});
+    // The bytes are for the reason only: they are not shown.
+    QCOMPARE(link.shown.size(), 1);
+}
+
+void TransmissionTest::failure_isReadFromTheAnswer_data()
+{
+    using ProgramTransmission::Failure;
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<Failure>("failure");
+    QTest::newRow("nothing") << QByteArray() << Failure::NoAnswer;
+    QTest::newRow("bell for the rest of a long line") << QByteArray("10 REM XXX\a\a\a\r\n>") << Failure::TooLong;
+    QTest::newRow("a single bell") << QByteArray("\a") << Failure::TooLong;
+    QTest::newRow("error") << QByteArray("70000 A=1\r\n\r\nERROR: INVALID LINE NUMBER\r\nREADY\r\n>")
+                           << Failure::BoardError;
+    // The bell says why the board then failed on the cut line.
+    QTest::newRow("bell and error") << QByteArray("\a\r\nERROR: BAD SYNTAX\r\n>") << Failure::TooLong;
+    QTest::newRow("second prompt") << QByteArray("10 A=1\r\n>>") << Failure::Unexpected;
+    QTest::newRow("small letters are no error") << QByteArray("10 PRINT \"error\"\r\n") << Failure::Unexpected;
+}
+
+void TransmissionTest::failure_isReadFromTheAnswer()
+{
+    QFETCH(QByteArray, received);
+    QFETCH(ProgramTransmission::Failure, failure);
+    QCOMPARE(ProgramTransmission::failureOf(received), failure);
+}
+
+void TransmissionTest::statusTexts_inBothLanguages_data()
+{
+    using ProgramTransmission::Failure;
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("German") << 1
+                            << QStringList{"Zeile 37 / 300", "Abgebrochen nach Zeile 37", "Zeile 20: zu lang (BEL)",
+                                           "Zeile 20: Fehler des Boards", "Zeile 20: keine Antwort",
+                                           "Zeile 20: unerwartete Antwort"};
+    QTest::newRow("English") << 2
+                             << QStringList{"Line 37 / 300", "Stopped after line 37", "Line 20: too long (BEL)",
+                                            "Line 20: board error", "Line 20: no answer", "Line 20: unexpected answer"};
+}
+
+void TransmissionTest::statusTexts_inBothLanguages()
+{
+    using ProgramTransmission::Failure;
+    QFETCH(int, language);
+    QFETCH(QStringList, texts);
+    QCOMPARE((QStringList{ProgramTransmission::progressText(37, 300, language),
+                          ProgramTransmission::stoppedText(37, language),
+                          ProgramTransmission::failureText(20, Failure::TooLong, language),
+                          ProgramTransmission::failureText(20, Failure::BoardError, language),
+                          ProgramTransmission::failureText(20, Failure::NoAnswer, language),
+                          ProgramTransmission::failureText(20, Failure::Unexpected, language)}),
+             texts);
 }
 
 QTEST_GUILESS_MAIN(TransmissionTest)
