@@ -3,6 +3,7 @@
 // again), and lines the board does not take, sent all the same, with what the window says about them.
 
 #include "../terminal/TerminalSession.h"
+#include "SimulatorProcess.h"
 
 #include "app/StatusBar.h"
 #include "app/TfrmTerminal.h"
@@ -18,26 +19,6 @@
 #include <QTimer>
 
 namespace {
-
-class Simulator {
-public:
-    ~Simulator()
-    {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(3000))
-            process.kill();
-    }
-    QString start()
-    {
-        process.start(QStringLiteral(BASIC52_SIM), {QStringLiteral("--exit-on-eof")});
-        if (!process.waitForStarted() || !process.waitForReadyRead(5000))
-            return {};
-        while (!process.canReadLine() && process.waitForReadyRead(1000)) {
-        }
-        return QString::fromLocal8Bit(process.readLine()).trimmed();
-    }
-    QProcess process;
-};
 
 // 300 lines of the kinds a program has, with the spacing people type, a few of them out of order.
 QStringList program300()
@@ -100,7 +81,7 @@ private slots:
 
 void BoardTransferTest::program300_comesBackAndGoesOutUnchanged()
 {
-    Simulator board;
+    SimulatorProcess board;
     const QString device = board.start();
     QVERIFY(device.startsWith(QStringLiteral("/dev/")));
     TerminalSession s;
@@ -167,7 +148,7 @@ void BoardTransferTest::lineTheBoardRefuses_isShownWithItsReason()
 {
     QFETCH(QString, line);
     QFETCH(QString, reason);
-    Simulator board;
+    SimulatorProcess board;
     const QString device = board.start();
     QVERIFY(device.startsWith(QStringLiteral("/dev/")));
     TerminalSession s;

@@ -2,6 +2,7 @@
 // and run it, and read the dialogue in the terminal pane.
 
 #include "../terminal/TerminalSession.h"
+#include "SimulatorProcess.h"
 
 #include "app/TfrmTerminal.h"
 #include "settings/GlobVar_Unit.h"
@@ -40,26 +41,6 @@ const QString RunOutput = QStringLiteral("TABLE\n"
                                          "N= 3 \n"
                                          "DONE\n");
 
-class Simulator {
-public:
-    ~Simulator()
-    {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(3000))
-            process.kill();
-    }
-    QString start()
-    {
-        process.start(QStringLiteral(BASIC52_SIM), {QStringLiteral("--exit-on-eof")});
-        if (!process.waitForStarted() || !process.waitForReadyRead(5000))
-            return {};
-        while (!process.canReadLine() && process.waitForReadyRead(1000)) {
-        }
-        return QString::fromLocal8Bit(process.readLine()).trimmed();
-    }
-    QProcess process;
-};
-
 } // namespace
 
 class WholeFlowTest : public QObject {
@@ -71,7 +52,7 @@ private slots:
 
 void WholeFlowTest::openSendListRun()
 {
-    Simulator board;
+    SimulatorProcess board;
     const QString device = board.start();
     QVERIFY(device.startsWith(QStringLiteral("/dev/")));
     TerminalSession s;
