@@ -1,4 +1,6 @@
-// The main window's frame, its settings and its language switch, driven through its controls.
+// The main window's frame, its settings and its language switch, driven through its controls. Longer
+// than our files usually are: it is one table-driven test class over the window's design state (every
+// control, caption, tag and shortcut), whose tables are most of its length.
 
 #include "settings/GlobVar_Unit.h"
 #include "app/HelpWindow.h"

@@ -1,5 +1,6 @@
 // The environment options dialog, the pane font commands and the panel colour dialog, driven through the
-// program's own windows as a user would, with scripted choosers.
+// program's own windows as a user would, with scripted choosers. A little over our usual length: the
+// three share the program's windows made at start-up as their fixture.
 
 #include "app/Startup.h"
 #include "app/TfrmTerminal.h"

@@ -1,5 +1,6 @@
 // The editor's documents through the main window: open, save, save as, close, recent files, drops,
-// and the questions that protect unsaved work.
+// and the questions that protect unsaved work. Longer than our files usually are: every case shares
+// one fixture of a window with scripted prompts and a folder of files, which a split would repeat.
 
 #include "app/TfrmTerminal.h"
 #include "dialogs/AutoNum_Unit.h"
