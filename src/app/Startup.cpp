@@ -57,7 +57,7 @@ void CreateForms(const QStringList& arguments)
         break;
     }
 
-    f.frmEnvironment = new TfrmEnvironment(f.frmTerminal, {[](int offset) { sprache::ApplyLanguage(offset); }});
+    f.frmEnvironment = new TfrmEnvironment(f.frmTerminal, {&sprache::ApplyLanguage});
     // The line-parameter dialog writes the status bar's parameter panels and shows the panel colour
     // dialog, which is made after it.
     f.frmEinstellungen = new TfrmEinstellungen(

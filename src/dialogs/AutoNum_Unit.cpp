@@ -55,7 +55,7 @@ void TfrmAutoNum::showEvent(QShowEvent* event)
 void TfrmAutoNum::keyPressEvent(QKeyEvent* event)
 {
     // There is no Cancel button, so Esc does nothing.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    if (isPlainEscape(event)) {
         event->accept();
         return;
     }

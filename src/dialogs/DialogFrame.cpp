@@ -1,5 +1,6 @@
 #include "dialogs/DialogFrame.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 
@@ -20,4 +21,9 @@ void closeWith(QDialog* dialog, QPushButton* button, QDialog::DialogCode result,
         handler();
         dialog->done(result);
     });
+}
+
+bool isPlainEscape(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier;
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QPushButton;
 
 // What the program's dialogs share in how they open and close.
@@ -14,3 +15,6 @@ void centreOnScreen(QWidget* window);
 // A button that closes the dialog with `result` after running `handler`. The result is set before the
 // handler runs, so the dialog closes with it even when the handler fails.
 void closeWith(QDialog* dialog, QPushButton* button, QDialog::DialogCode result, std::function<void()> handler);
+
+// Esc without a modifier: the key the dialogs give a meaning of their own instead of the plain close.
+bool isPlainEscape(const QKeyEvent* event);

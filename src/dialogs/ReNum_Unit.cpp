@@ -79,7 +79,7 @@ void TfrmReNum::showEvent(QShowEvent* event)
 void TfrmReNum::keyPressEvent(QKeyEvent* event)
 {
     // Esc presses the Cancel button (the plain dialog would only close, which here means "go on").
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    if (isPlainEscape(event)) {
         BitBtnCancel->click();
         return;
     }

@@ -241,7 +241,7 @@ void TfrmEnvironment::showEvent(QShowEvent* event)
 void TfrmEnvironment::keyPressEvent(QKeyEvent* event)
 {
     // Esc is the Cancel button: it puts the folder back. The close box is not.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    if (isPlainEscape(event)) {
         BitBtnCancel->click();
         return;
     }
